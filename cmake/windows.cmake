@@ -1,0 +1,63 @@
+# Windows build: both programs, the shared library and the tests that run under Wine.
+enable_language(RC)
+
+add_compile_definitions(UNICODE _UNICODE NOMINMAX WIN32_LEAN_AND_MEAN _WIN32_WINNT=0x0601
+                        WINVER=0x0601 _WIN32_IE=0x0800)
+add_compile_options(-Wall -Wextra -Wno-missing-field-initializers -municode)
+# Static runtime: the two files run on a clean Windows by copying them.
+add_link_options(-static -static-libgcc -static-libstdc++ -municode)
+
+add_library(tessaly_pure STATIC ${TESSALY_PURE_SOURCES})
+target_include_directories(tessaly_pure PUBLIC src)
+
+# What both programs carry: OS helpers, settings access, CPU sampler, tray icon.
+add_library(tessaly_shared STATIC
+    src/controls/tray_area.cpp
+    src/probes/cpu_sources.cpp
+    src/settings/registry.cpp
+    src/win32/platform.cpp
+    src/win32/window.cpp
+)
+target_link_libraries(tessaly_shared PUBLIC tessaly_pure comctl32 shell32 advapi32 user32 gdi32 psapi
+                      version shlwapi)
+
+add_library(varnok_core STATIC
+    src/process/process_query.cpp
+    src/settings/options.cpp
+    src/settings/options_dialog.cpp
+    src/shell/main_window.cpp
+    src/shell/wait_window.cpp
+    src/sysinfo/system_info.cpp
+)
+target_link_libraries(varnok_core PUBLIC tessaly_shared)
+
+function(tessaly_version_resource target description)
+    set(TESSALY_VERSION ${PROJECT_VERSION})
+    set(TESSALY_VERSION_MAJOR ${PROJECT_VERSION_MAJOR})
+    set(TESSALY_VERSION_MINOR ${PROJECT_VERSION_MINOR})
+    set(TESSALY_VERSION_PATCH ${PROJECT_VERSION_PATCH})
+    set(TESSALY_FILE_DESCRIPTION ${description})
+    set(TESSALY_INTERNAL_NAME ${target})
+    configure_file(${PROJECT_SOURCE_DIR}/src/res/version.rc.in
+                   ${CMAKE_CURRENT_BINARY_DIR}/${target}_version.rc @ONLY)
+    target_sources(${target} PRIVATE ${CMAKE_CURRENT_BINARY_DIR}/${target}_version.rc)
+endfunction()
+
+add_executable(varnok WIN32 src/shell/varnok_main.cpp src/shell/varnok.rc)
+target_link_libraries(varnok PRIVATE varnok_core)
+target_include_directories(varnok PRIVATE src)
+tessaly_version_resource(varnok "Tessaly process manager")
+
+add_executable(pelmora WIN32 src/monitor/pelmora_main.cpp src/monitor/status_window.cpp
+                             src/monitor/pelmora.rc)
+target_link_libraries(pelmora PRIVATE tessaly_shared)
+target_include_directories(pelmora PRIVATE src)
+tessaly_version_resource(pelmora "Tessaly status monitor")
+
+# Tests run under Wine; the test script provides WINEPREFIX and DISPLAY.
+set(CMAKE_CROSSCOMPILING_EMULATOR ${PROJECT_SOURCE_DIR}/scripts/wine-run)
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+set(gtest_disable_pthreads OFF CACHE BOOL "" FORCE)
+add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+
+include(${PROJECT_SOURCE_DIR}/tests/wine_tests.cmake)

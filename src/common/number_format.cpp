@@ -1,0 +1,15 @@
+#include "common/number_format.h"
+
+#include <cmath>
+
+namespace tessaly {
+
+double RoundHalfAway(double value, int decimals) {
+    const double scale = std::pow(10.0, decimals);
+    // The small nudge absorbs binary representation error (2.675 is stored as 2.67499...).
+    const double scaled = std::fabs(value) * scale * (1 + 1e-12);
+    const double rounded = std::floor(scaled + 0.5) / scale;
+    return value < 0 ? -rounded : rounded;
+}
+
+} // namespace tessaly

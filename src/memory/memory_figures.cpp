@@ -1,0 +1,34 @@
+#include "memory/memory_figures.h"
+
+#include "common/number_format.h"
+#include "common/text.h"
+
+#include <cmath>
+
+namespace tessaly {
+
+double MegabyteFigure(uint64_t bytes) {
+    return std::floor(static_cast<double>(bytes) / 1048576.0 * 10 + 0.5) / 10;
+}
+
+MemoryLabels ComputeMemoryLabels(uint64_t totalPhysical, uint64_t availablePhysical) {
+    MemoryLabels labels;
+    const double total = MegabyteFigure(totalPhysical);
+    const double free = MegabyteFigure(availablePhysical);
+    if (total > 0)
+        labels.freeSharePercent = static_cast<int>(std::floor(100 * free / total));
+    labels.availableRam = FormatNumber(free, 2) + L" MB";
+    const double totalWhole = std::nearbyint(total); // halves to even
+    labels.maxPhysicalRam = FormatNumber(totalWhole, 0) + L" Mb";
+    labels.halfTotal = ShortestNumber(std::floor(totalWhole / 2)) + L" Mb";
+    labels.threeQuarters = ShortestNumber(totalWhole * 0.75) + L" Mb";
+    labels.quarter = ShortestNumber(totalWhole * 0.25) + L" Mb";
+    const double freeWhole = RoundHalfAway(free, 0);
+    labels.freeMb = FormatNumber(freeWhole, 0) + L" Mb";
+    labels.usedMb = FormatNumber(totalWhole - freeWhole, 0) + L" Mb";
+    if (totalWhole > 0)
+        labels.freeShare = L"(" + ShortestNumber(std::floor(freeWhole / totalWhole * 100)) + L"%)";
+    return labels;
+}
+
+} // namespace tessaly

@@ -1,0 +1,76 @@
+#include "probes/cpu_sources.h"
+
+#include "win32/platform.h"
+
+#include <windows.h>
+
+namespace tessaly {
+
+namespace {
+
+using NtQuerySystemInformationFn = LONG(WINAPI*)(ULONG, PVOID, ULONG, PULONG);
+
+bool QueryClass(ULONG infoClass, void* buffer, ULONG size) {
+    static const auto query = reinterpret_cast<NtQuerySystemInformationFn>(reinterpret_cast<void*>(
+        ::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "NtQuerySystemInformation")));
+    if (!query)
+        return false;
+    ZeroMemory(buffer, size);
+    return query(infoClass, buffer, size, nullptr) == 0;
+}
+
+// HKEY_DYN_DATA exists only on the 9x family; elsewhere every open fails and the sampler
+// reads 0, as it should.
+class DynDataRegistry final : public PerfCounterRegistry {
+public:
+    Key Open(const wchar_t* subKey, bool allAccess) override {
+        HKEY key = nullptr;
+        if (::RegOpenKeyExW(HKEY_DYN_DATA, subKey, 0, allAccess ? KEY_ALL_ACCESS : KEY_READ, &key) !=
+            ERROR_SUCCESS)
+            return 0;
+        return reinterpret_cast<Key>(key);
+    }
+    bool ReadDword(Key key, const wchar_t* valueName, uint32_t& value) override {
+        DWORD data = 0, size = sizeof data, type = 0;
+        if (::RegQueryValueExW(reinterpret_cast<HKEY>(key), valueName, nullptr, &type,
+                               reinterpret_cast<BYTE*>(&data), &size) != ERROR_SUCCESS)
+            return false;
+        value = data;
+        return true;
+    }
+    void Close(Key key) override { ::RegCloseKey(reinterpret_cast<HKEY>(key)); }
+};
+
+} // namespace
+
+NtCounters ReadNtCounters() {
+    // Buffers sized for the largest form of each record; the kernel fills what it has.
+    struct alignas(8) Basic {
+        BYTE bytes[64];
+    } basic;
+    struct alignas(8) Performance {
+        BYTE bytes[512];
+    } performance;
+    struct alignas(8) TimeOfDay {
+        BYTE bytes[64];
+    } timeOfDay;
+    NtCounters counters;
+    if (!QueryClass(0, &basic, 64) || !QueryClass(3, &timeOfDay, 48) ||
+        !QueryClass(2, &performance, sizeof performance))
+        return counters;
+    SYSTEM_INFO system{};
+    ::GetSystemInfo(&system);
+    counters.processors = system.dwNumberOfProcessors ? system.dwNumberOfProcessors : 1;
+    memcpy(&counters.idleTime, performance.bytes, sizeof(int64_t));
+    memcpy(&counters.systemTime, timeOfDay.bytes + 8, sizeof(int64_t));
+    counters.ok = true;
+    return counters;
+}
+
+std::unique_ptr<CpuSampler> CreateCpuSampler() {
+    if (RealOsVersion().platformId == VER_PLATFORM_WIN32_NT)
+        return std::make_unique<clsWinNT>(&ReadNtCounters);
+    return std::make_unique<clsWin9x>(std::make_shared<DynDataRegistry>());
+}
+
+} // namespace tessaly

@@ -1,0 +1,15 @@
+// The system reads behind the CPU samplers, and the choice of sampler by platform.
+#pragma once
+
+#include "probes/cpu_sampler.h"
+
+#include <memory>
+
+namespace tessaly {
+
+NtCounters ReadNtCounters();
+
+// The NT family gets clsWinNT, every other platform clsWin9x. Initialize is the caller's.
+std::unique_ptr<CpuSampler> CreateCpuSampler();
+
+} // namespace tessaly

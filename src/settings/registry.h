@@ -1,0 +1,62 @@
+// Registry text values: the helpers every subsystem reads and writes settings through, and
+// the per-user fallback for accounts that may not write the machine hive.
+#pragma once
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace tessaly {
+
+// Reads a value as text: REG_SZ and REG_EXPAND_SZ as stored (any length), REG_DWORD as
+// "&h" + hex digits. Other types leave `value` as it came in. On failure `value` is emptied
+// and the result is false.
+bool fReadValue(HKEY root, std::wstring_view subKey, std::wstring_view valueName,
+                std::wstring& value);
+
+// Writes a REG_SZ value, creating the key when needed. Returns the Windows error code
+// (ERROR_SUCCESS when written).
+LONG WriteValueStatus(HKEY root, std::wstring_view subKey, std::wstring_view valueName,
+                      std::wstring_view value);
+inline bool fWriteValue(HKEY root, std::wstring_view subKey, std::wstring_view valueName,
+                        std::wstring_view value) {
+    return WriteValueStatus(root, subKey, valueName, value) == ERROR_SUCCESS;
+}
+
+// "HKCU", "HKLM", "HKU", "HKCR" (any case) to their roots; any other text is a file name,
+// giving kIniFileRoot when such a file exists and nullptr when not.
+inline const HKEY kIniFileRoot = reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(1));
+HKEY fRootKey(std::wstring_view topKey);
+
+// Deletes a value under a root: 0 when deleted or not there, otherwise the Windows error code.
+LONG DeleteValueStatus(HKEY root, std::wstring_view subKey, std::wstring_view valueName);
+
+// Deletes a value (for an INI file: blanks the entry). 0 when deleted or not there, 99 when
+// the root text names neither a hive nor an existing file, otherwise the Windows error code.
+LONG fDeleteValue(std::wstring_view topKeyOrFile, std::wstring_view subKeyOrSection,
+                  std::wstring_view valueName);
+
+// The program's settings: read from the current user first and the machine second; written
+// to the machine, and to the current user when the machine hive refuses the write.
+class SettingsStore {
+public:
+    explicit SettingsStore(HKEY machine = HKEY_LOCAL_MACHINE, HKEY user = HKEY_CURRENT_USER)
+        : machine_(machine), user_(user) {}
+
+    std::optional<std::wstring> Read(std::wstring_view subKey, std::wstring_view name) const;
+    std::wstring Text(std::wstring_view subKey, std::wstring_view name) const {
+        return Read(subKey, name).value_or(std::wstring());
+    }
+    double Number(std::wstring_view subKey, std::wstring_view name) const;
+
+    enum class Stored { Machine, User, Failed };
+    Stored Write(std::wstring_view subKey, std::wstring_view name, std::wstring_view value) const;
+
+private:
+    HKEY machine_;
+    HKEY user_;
+};
+
+} // namespace tessaly

@@ -1,0 +1,28 @@
+// varnok: the process manager.
+#include "settings/registry.h"
+#include "shell/main_window.h"
+#include "shell/start_options.h"
+
+#include <windows.h>
+#include <commctrl.h>
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES |
+                                                       ICC_PROGRESS_CLASS | ICC_UPDOWN_CLASS |
+                                                       ICC_STANDARD_CLASSES};
+    ::InitCommonControlsEx(&controls);
+    const tessaly::StartOptions options =
+        tessaly::ParseStartOptions(tessaly::ArgumentsOf(::GetCommandLineW()));
+    tessaly::SettingsStore settings;
+    tessaly::MainWindow window(options, settings);
+    if (!window.Start())
+        return 1;
+    MSG message;
+    while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
+        if (!::IsDialogMessageW(window.hwnd(), &message)) {
+            ::TranslateMessage(&message);
+            ::DispatchMessageW(&message);
+        }
+    }
+    return static_cast<int>(message.wParam);
+}

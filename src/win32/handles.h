@@ -1,0 +1,56 @@
+// Owners for the Windows handles the program holds.
+#pragma once
+
+#include <windows.h>
+#include <tlhelp32.h>
+
+#include "win32/unique_handle.h"
+
+namespace tessaly {
+
+struct KernelHandleTraits { // process, thread, event, mutex: NULL when absent
+    using Handle = HANDLE;
+    static Handle Invalid() { return nullptr; }
+    static void Close(Handle h) { ::CloseHandle(h); }
+};
+struct FileHandleTraits { // files and toolhelp snapshots: INVALID_HANDLE_VALUE when absent
+    using Handle = HANDLE;
+    static Handle Invalid() { return INVALID_HANDLE_VALUE; }
+    static void Close(Handle h) { ::CloseHandle(h); }
+};
+struct RegKeyTraits {
+    using Handle = HKEY;
+    static Handle Invalid() { return nullptr; }
+    static void Close(Handle h) { ::RegCloseKey(h); }
+};
+struct FindHandleTraits {
+    using Handle = HANDLE;
+    static Handle Invalid() { return INVALID_HANDLE_VALUE; }
+    static void Close(Handle h) { ::FindClose(h); }
+};
+struct IconTraits {
+    using Handle = HICON;
+    static Handle Invalid() { return nullptr; }
+    static void Close(Handle h) { ::DestroyIcon(h); }
+};
+struct GdiObjectTraits {
+    using Handle = HGDIOBJ;
+    static Handle Invalid() { return nullptr; }
+    static void Close(Handle h) { ::DeleteObject(h); }
+};
+struct MenuTraits {
+    using Handle = HMENU;
+    static Handle Invalid() { return nullptr; }
+    static void Close(Handle h) { ::DestroyMenu(h); }
+};
+
+using UniqueKernelHandle = UniqueHandle<KernelHandleTraits>;
+using UniqueFileHandle = UniqueHandle<FileHandleTraits>;
+using UniqueSnapshot = UniqueHandle<FileHandleTraits>;
+using UniqueRegKey = UniqueHandle<RegKeyTraits>;
+using UniqueFindHandle = UniqueHandle<FindHandleTraits>;
+using UniqueIcon = UniqueHandle<IconTraits>;
+using UniqueGdiObject = UniqueHandle<GdiObjectTraits>;
+using UniqueMenu = UniqueHandle<MenuTraits>;
+
+} // namespace tessaly

@@ -1,0 +1,65 @@
+// The window base every window of both programs derives from: the static procedure stores
+// `this` at creation and forwards to OnMessage; nothing thrown inside a handler escapes into
+// the system's dispatch.
+#pragma once
+
+#include <windows.h>
+
+namespace tessaly {
+
+class Window {
+public:
+    Window() = default;
+    Window(const Window&) = delete;
+    Window& operator=(const Window&) = delete;
+    virtual ~Window();
+
+    HWND hwnd() const { return hwnd_; }
+
+    // Registers `className` once per process with this class's procedure.
+    static bool RegisterClassOnce(const wchar_t* className, HICON icon = nullptr,
+                                  HBRUSH background = nullptr, UINT style = 0);
+
+protected:
+    HWND Create(const wchar_t* className, const wchar_t* title, DWORD style, DWORD exStyle, int x,
+                int y, int width, int height, HWND parent = nullptr, HMENU menu = nullptr);
+    virtual LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT Default(UINT message, WPARAM wParam, LPARAM lParam) {
+        return ::DefWindowProcW(hwnd_, message, wParam, lParam);
+    }
+
+private:
+    static LRESULT CALLBACK StaticProc(HWND hwnd, UINT message, WPARAM wParam,
+                                       LPARAM lParam) noexcept;
+    HWND hwnd_ = nullptr;
+};
+
+// Modal and modeless dialogs from a resource template, one class per dialog.
+class Dialog {
+public:
+    Dialog() = default;
+    Dialog(const Dialog&) = delete;
+    Dialog& operator=(const Dialog&) = delete;
+    virtual ~Dialog();
+
+    HWND hwnd() const { return hwnd_; }
+    INT_PTR RunModal(HWND owner, int templateId);
+    HWND CreateModeless(HWND owner, int templateId);
+
+protected:
+    // Returns TRUE when the message was handled, as a dialog procedure does.
+    virtual INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    virtual void OnInit() {}
+    virtual void OnCommand(int id, int code, HWND control);
+
+private:
+    static INT_PTR CALLBACK StaticProc(HWND hwnd, UINT message, WPARAM wParam,
+                                       LPARAM lParam) noexcept;
+    HWND hwnd_ = nullptr;
+    bool modal_ = false;
+
+protected:
+    void End(INT_PTR result);
+};
+
+} // namespace tessaly

@@ -1,0 +1,21 @@
+# Tests that run under Wine against the real registry, processes and windows. Each area adds
+# its executables through tessaly_wine_test; CTest runs them through the Wine wrapper.
+function(tessaly_wine_test name)
+    cmake_parse_arguments(ARG "" "TIMEOUT" "SOURCES;LIBS" ${ARGN})
+    add_executable(${name} ${ARG_SOURCES})
+    target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest_main)
+    target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR}/tests)
+    # Console subsystem: gtest reports on stdout.
+    target_link_options(${name} PRIVATE -mconsole)
+    add_test(NAME ${name} COMMAND ${name} --gtest_color=no)
+    if(NOT ARG_TIMEOUT)
+        set(ARG_TIMEOUT 300)
+    endif()
+    set_tests_properties(${name} PROPERTIES TIMEOUT ${ARG_TIMEOUT} LABELS wine)
+endfunction()
+
+foreach(area settings process shell sysinfo probes controls)
+    if(EXISTS ${CMAKE_CURRENT_LIST_DIR}/${area}/wine.cmake)
+        include(${CMAKE_CURRENT_LIST_DIR}/${area}/wine.cmake)
+    endif()
+endforeach()
