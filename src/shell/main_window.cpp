@@ -24,6 +24,8 @@ namespace {
 constexpr const wchar_t* kClassName = L"TessalyMainWindow";
 constexpr const wchar_t* kCaption = L"Tessaly";
 constexpr UINT_PTR kTimer3 = 3;
+constexpr UINT_PTR kWaitTimer = 30;
+constexpr UINT kWaitDelayMs = 250;
 constexpr UINT kProcessesLoaded = WM_APP + 0x301;
 
 struct NavButton {
@@ -85,8 +87,8 @@ bool MainWindow::Start() {
     };
     TrayArea1.MouseMove = [this] { OnTrayMouseMove(); };
 
-    // Start-up, in the order the rest of the program relies on.
-    StartPelmora();
+    // Start-up, in the order the rest of the program relies on. pelmora is started once the
+    // window shows: starting a second program first would only delay the window.
     CpuSampler_ = CreateCpuSampler();
     CpuSampler_->Initialize();
     ReadSettings();
@@ -99,7 +101,9 @@ bool MainWindow::Start() {
         // Created minimised: the window goes straight into the notification area.
         TrayArea1.SetVisible(true);
     } else {
-        Form3.Show(hwnd());
+        // "Please wait" only when loading is slow enough to be noticed; a window that flashes
+        // up and away at once is worse than none.
+        ::SetTimer(hwnd(), kWaitTimer, kWaitDelayMs, nullptr);
     }
     LoadProcesses();
     return true;
@@ -245,9 +249,11 @@ void MainWindow::OnProcessesLoaded(std::unique_ptr<LoadResult> result) {
     rows_ = SysInfo.Processes();
     FillList();
     ShowRows();
+    ::KillTimer(hwnd(), kWaitTimer);
     Form3.Close();
     if (!firstLoadDone_) {
         firstLoadDone_ = true;
+        StartPelmora();
         if (options_.openPanelAtLoad)
             LoadProcesses(); // "g": the panel is built once more
         if (!options_.startHidden) {
@@ -404,6 +410,10 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_TIMER:
         if (wParam == kTimer3 && AutoRefresh == 1)
             LoadProcesses(); // skipped while the previous refresh still runs
+        if (wParam == kWaitTimer) {
+            ::KillTimer(hwnd(), kWaitTimer);
+            Form3.Show(hwnd());
+        }
         return 0;
     case WM_HOTKEY:
         if (wParam == 1)

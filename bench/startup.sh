@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Start-up benchmark: varnok against a bare list-view window with the same rows, both
+# launched from one Windows program under Wine on a private Xvfb display.
+# Usage: bench/startup.sh [runs]
+set -euo pipefail
+. "$(dirname "$0")/../scripts/lib.sh"
+ensure_packages
+build_windows >/dev/null
+start_xvfb
+make_prefix "$TESSALY_ROOT/build/bench-wineprefix"
+/usr/lib/wine/wineserver -p >/dev/null 2>&1 || true # one server for the whole run
+trap 'stop_prefix; stop_xvfb' EXIT
+"$WINE64" "$TESSALY_ROOT/build/windows/startup_bench.exe" "${1:-7}"
