@@ -22,6 +22,10 @@ target_link_libraries(tessaly_shared PUBLIC tessaly_pure comctl32 shell32 advapi
                       version shlwapi)
 
 add_library(varnok_core STATIC
+    src/process/file_version.cpp
+    src/process/process_panel.cpp
+    src/process/modules_dialog.cpp
+    src/process/process_control.cpp
     src/process/process_query.cpp
     src/settings/options.cpp
     src/settings/options_dialog.cpp

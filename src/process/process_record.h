@@ -16,6 +16,7 @@ struct ProcessRecord {
     uint32_t parentId = 0;
     std::wstring path;          // cleaned, lower case; empty when it cannot be read
     uint64_t creationTime = 0;  // FILETIME ticks; with the ID it names one process instance
+    int iconIndex = -1;         // the file's icon in the system image list
 };
 
 // Bytes to kilobytes, rounded half to even (1,536 and 2,560 bytes both give 2).

@@ -19,3 +19,29 @@ std::wstring ProcessCellText(const ProcessRecord& record, ProcessColumn column) 
 }
 
 } // namespace tessaly
+
+namespace tessaly {
+
+ProcessDetails DetailsFor(const ProcessRecord& record, bool sizeKnown, uint64_t fileSize,
+                          const VersionTexts& version) {
+    ProcessDetails details;
+    details.name = record.imageName;
+    details.size = (sizeKnown ? std::to_wstring(fileSize) : std::wstring()) + L" Byte";
+    details.company = version.company;
+    details.description = version.description;
+    details.version = version.fileVersion;
+    details.readMoreLink = L"Read more about " + record.imageName;
+    details.terminateLink = L"Terminate " + record.imageName + L" Process";
+    return details;
+}
+
+} // namespace tessaly
+
+namespace tessaly {
+
+std::wstring FolderOf(std::wstring_view path) {
+    const size_t slash = path.rfind(L'\\');
+    return slash == std::wstring_view::npos ? std::wstring() : std::wstring(path.substr(0, slash + 1));
+}
+
+} // namespace tessaly

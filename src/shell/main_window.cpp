@@ -3,6 +3,8 @@
 #include "common/text.h"
 #include "memory/memory_figures.h"
 #include "probes/cpu_sources.h"
+#include "process/process_control.h"
+#include "process/process_control_logic.h"
 #include "process/process_query.h"
 #include "process/process_view.h"
 #include "settings/options_dialog.h"
@@ -11,6 +13,7 @@
 #include "shell/resource.h"
 #include "win32/platform.h"
 
+#include <objbase.h>
 #include <shellapi.h>
 #include <tlhelp32.h>
 #include <windowsx.h>
@@ -27,28 +30,36 @@ constexpr UINT_PTR kTimer3 = 3;
 constexpr UINT_PTR kWaitTimer = 30;
 constexpr UINT kWaitDelayMs = 250;
 constexpr UINT kProcessesLoaded = WM_APP + 0x301;
+constexpr int kNavWidth96 = 150;
+constexpr COLORREF kNavColour = RGB(0x2B, 0x3A, 0x55);
 
 struct NavButton {
     int id;
     const wchar_t* caption;
 };
 constexpr NavButton kNavButtons[] = {
-    {IDC_BTN_PROCESS, L"Process"},
-    {IDC_BTN_OPTIONS, L"Options"},
-    {IDC_BTN_MENU, L"Menu"},
+    {IDC_BTN_PROCESS, L"Process"}, {IDC_BTN_KILL, L"Kill Process"},
+    {IDC_BTN_OPTIONS, L"Options"}, {IDC_BTN_MENU, L"Menu"},
     {IDC_BTN_END, L"End"},
 };
 
-struct ColumnSpec {
-    const wchar_t* header;
-    int width96;
-    int format;
-};
-constexpr ColumnSpec kColumns[] = {
-    {L"Process Name", 220, LVCFMT_LEFT},
-    {L"Memory usage Kb", 130, LVCFMT_RIGHT},
-    {L"ID", 80, LVCFMT_RIGHT},
-};
+constexpr DWORD kPriorityClasses[] = {IDLE_PRIORITY_CLASS, NORMAL_PRIORITY_CLASS,
+                                      HIGH_PRIORITY_CLASS, REALTIME_PRIORITY_CLASS};
+constexpr int kPriorityItems[] = {IDM_P1_IDLE, IDM_P2_NORMAL, IDM_P3_HIGH, IDM_P4_REALTIME};
+
+// Path and icon of one process, read on the loader thread.
+LastingFacts ReadLastingFacts(const ProcessRecord& record) {
+    LastingFacts facts;
+    facts.path = ProcessImagePath(record.processId);
+    SHFILEINFOW info{};
+    if (facts.path.empty() ||
+        !::SHGetFileInfoW(facts.path.c_str(), 0, &info, sizeof info,
+                          SHGFI_SYSICONINDEX | SHGFI_SMALLICON))
+        ::SHGetFileInfoW(L".exe", FILE_ATTRIBUTE_NORMAL, &info, sizeof info,
+                         SHGFI_USEFILEATTRIBUTES | SHGFI_SYSICONINDEX | SHGFI_SMALLICON);
+    facts.iconIndex = info.iIcon;
+    return facts;
+}
 
 } // namespace
 
@@ -65,15 +76,16 @@ bool MainWindow::Start() {
     smallIcon_.reset(static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(IDI_VARNOK),
                                                      IMAGE_ICON, ::GetSystemMetrics(SM_CXSMICON),
                                                      ::GetSystemMetrics(SM_CYSMICON), 0)));
-    navBrush_.reset(::CreateSolidBrush(RGB(0x2B, 0x3A, 0x55)));
+    navBrush_.reset(::CreateSolidBrush(kNavColour));
     RegisterClassOnce(kClassName, bigIcon_.get(), ::GetSysColorBrush(COLOR_WINDOW));
     if (!Create(kClassName, kCaption, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, WS_EX_APPWINDOW,
                 CW_USEDEFAULT, CW_USEDEFAULT, 0, 0))
         return false;
     ::SendMessageW(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.get()));
-    ::SetWindowPos(hwnd(), nullptr, 0, 0, Scale(hwnd(), 820), Scale(hwnd(), 560),
+    ::SetWindowPos(hwnd(), nullptr, 0, 0, Scale(hwnd(), 900), Scale(hwnd(), 620),
                    SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     menu_.reset(::LoadMenuW(instance, MAKEINTRESOURCEW(IDM_W2)));
+    contextMenu_.reset(::LoadMenuW(instance, MAKEINTRESOURCEW(IDM_WW)));
     CreateFonts();
     CreateControls();
     Layout();
@@ -82,7 +94,7 @@ bool MainWindow::Start() {
     TrayArea1.SetToolTip(kCaption);
     TrayArea1.DblClick = [this] { ShowFromTray(); };
     TrayArea1.MouseDown = [this](short button) {
-        if (button == 2 && !rows_.empty())
+        if (button == 2 && !panel_.Rows().empty())
             ShowMainMenu(TrayArea1.LastPointer());
     };
     TrayArea1.MouseMove = [this] { OnTrayMouseMove(); };
@@ -105,7 +117,7 @@ bool MainWindow::Start() {
         // up and away at once is worse than none.
         ::SetTimer(hwnd(), kWaitTimer, kWaitDelayMs, nullptr);
     }
-    LoadProcesses();
+    LoadProcesses(ProcessPanel::Keep::Nothing);
     return true;
 }
 
@@ -117,6 +129,9 @@ void MainWindow::CreateFonts() {
     const int systemDpi = static_cast<int>(WindowDpi(nullptr));
     base.lfHeight = ::MulDiv(base.lfHeight, static_cast<int>(WindowDpi(hwnd())), systemDpi);
     font_.reset(::CreateFontIndirectW(&base));
+    LOGFONTW bold = base;
+    bold.lfWeight = FW_BOLD;
+    boldFont_.reset(::CreateFontIndirectW(&bold));
     LOGFONTW title = base;
     title.lfHeight = base.lfHeight * 16 / 10;
     title.lfWeight = FW_SEMIBOLD;
@@ -125,10 +140,9 @@ void MainWindow::CreateFonts() {
 
 void MainWindow::CreateControls() {
     HINSTANCE instance = ::GetModuleHandleW(nullptr);
-    const auto child = [&](const wchar_t* cls, const wchar_t* text, DWORD style, int id,
-                           DWORD exStyle = 0) {
-        HWND control = ::CreateWindowExW(exStyle, cls, text, WS_CHILD | WS_VISIBLE | style, 0, 0,
-                                         0, 0, hwnd(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+    const auto child = [&](const wchar_t* cls, const wchar_t* text, DWORD style, int id) {
+        HWND control = ::CreateWindowExW(0, cls, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0,
+                                         hwnd(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                                          instance, nullptr);
         ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
         return control;
@@ -138,39 +152,35 @@ void MainWindow::CreateControls() {
             child(L"BUTTON", kNavButtons[i].caption, BS_PUSHBUTTON | WS_TABSTOP, kNavButtons[i].id);
     Label4 = child(L"STATIC", L"Process Manager", SS_LEFT | SS_NOPREFIX, IDC_LABEL4);
     ::SendMessageW(Label4, WM_SETFONT, reinterpret_cast<WPARAM>(titleFont_.get()), FALSE);
+    Label8 = child(L"STATIC",
+                   L"View all running programs on your computer, and check if these files are "
+                   L"safe to run or not!",
+                   SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS, IDC_LABEL8);
     lblProcessCaption =
         child(L"STATIC", L"Running processes:", SS_RIGHT | SS_NOPREFIX, IDC_LBLPROCESSCAPTION);
     lblProcessNo = child(L"STATIC", L"", SS_LEFT | SS_NOPREFIX, IDC_LBLPROCESSNO);
-    lstProcesses = child(WC_LISTVIEWW, L"",
-                         LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS | LVS_SINGLESEL | WS_TABSTOP,
-                         IDC_LSTPROCESSES, WS_EX_CLIENTEDGE);
-    ListView_SetExtendedListViewStyle(lstProcesses, LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER |
-                                                        LVS_EX_GRIDLINES | LVS_EX_HEADERDRAGDROP);
-    for (size_t i = 0; i < std::size(kColumns); ++i) {
-        LVCOLUMNW column{};
-        column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
-        column.pszText = const_cast<wchar_t*>(kColumns[i].header);
-        column.cx = Scale(hwnd(), kColumns[i].width96);
-        column.fmt = kColumns[i].format;
-        ListView_InsertColumn(lstProcesses, static_cast<int>(i), &column);
-    }
+    panel_.Create(hwnd(), font_.get(), boldFont_.get());
+    panel_.ContextMenu = [this](POINT at) { ShowProcessMenu(at); };
+    panel_.TerminateLink = [this] { TerminateSelected(); };
 }
 
 void MainWindow::Layout() {
     RECT client{};
     ::GetClientRect(hwnd(), &client);
     const auto s = [&](int v) { return Scale(hwnd(), v); };
-    const int navWidth = s(150), margin = s(12), buttonHeight = s(30);
+    const int navWidth = s(kNavWidth96), margin = s(12), buttonHeight = s(30);
     int y = s(64);
     for (HWND button : navButtons_) {
         ::MoveWindow(button, margin, y, navWidth - 2 * margin, buttonHeight, TRUE);
         y += buttonHeight + s(8);
     }
     const int left = navWidth + margin, right = client.right - margin;
-    ::MoveWindow(Label4, left, s(14), s(300), s(32), TRUE);
-    ::MoveWindow(lblProcessCaption, right - s(230), s(24), s(170), s(20), TRUE);
-    ::MoveWindow(lblProcessNo, right - s(56), s(24), s(56), s(20), TRUE);
-    ::MoveWindow(lstProcesses, left, s(56), right - left, client.bottom - s(56) - margin, TRUE);
+    ::MoveWindow(Label4, left, s(10), s(300), s(30), TRUE);
+    ::MoveWindow(Label8, left, s(40), right - left - s(240), s(18), TRUE);
+    ::MoveWindow(lblProcessCaption, right - s(230), s(40), s(170), s(18), TRUE);
+    ::MoveWindow(lblProcessNo, right - s(56), s(40), s(56), s(18), TRUE);
+    const RECT panel{left, s(64), right, client.bottom - margin};
+    panel_.Layout(panel, static_cast<int>(WindowDpi(hwnd())));
 }
 
 void MainWindow::StartPelmora() {
@@ -235,56 +245,42 @@ void MainWindow::FillList() {
     }
 }
 
-void MainWindow::LoadProcesses() {
-    loader_.Start(hwnd(), kProcessesLoaded, [] {
+void MainWindow::LoadProcesses(ProcessPanel::Keep keep) {
+    loader_.Start(hwnd(), kProcessesLoaded, [this, keep] {
+        // The shell's icon lookup wants COM on the calling thread.
+        const HRESULT com = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
         LoadResult result;
+        result.keep = keep;
         result.initialised = result.sysInfo.Initialise();
+        result.rows =
+            ResolveRows(result.sysInfo.Processes(), facts_, &ReadLastingFacts, SystemRootPath());
+        if (SUCCEEDED(com))
+            ::CoUninitialize();
         return result;
     });
 }
 
 void MainWindow::OnProcessesLoaded(std::unique_ptr<LoadResult> result) {
-    if (result)
-        SysInfo = std::move(result->sysInfo);
-    rows_ = SysInfo.Processes();
+    if (!result)
+        return;
+    SysInfo = std::move(result->sysInfo);
     FillList();
-    ShowRows();
+    panel_.SetRows(std::move(result->rows), result->keep);
+    ::SetWindowTextW(lblProcessNo, std::to_wstring(SysInfo.ProcessCount()).c_str());
+    ::SetCursor(::LoadCursorW(nullptr, IDC_ARROW));
     ::KillTimer(hwnd(), kWaitTimer);
     Form3.Close();
     if (!firstLoadDone_) {
         firstLoadDone_ = true;
         StartPelmora();
         if (options_.openPanelAtLoad)
-            LoadProcesses(); // "g": the panel is built once more
+            LoadProcesses(ProcessPanel::Keep::Nothing); // "g": the panel is built once more
         if (!options_.startHidden) {
             ::ShowWindow(hwnd(), SW_SHOWNORMAL);
             ::SetForegroundWindow(hwnd());
+            ::SetFocus(panel_.List());
         }
     }
-}
-
-void MainWindow::ShowRows() {
-    ::SendMessageW(lstProcesses, WM_SETREDRAW, FALSE, 0);
-    ListView_SetItemCountEx(lstProcesses, static_cast<int>(rows_.size()), 0);
-    SelectedRow = 1;
-    if (!rows_.empty()) {
-        ListView_SetItemState(lstProcesses, 0, LVIS_SELECTED | LVIS_FOCUSED,
-                              LVIS_SELECTED | LVIS_FOCUSED);
-        ListView_EnsureVisible(lstProcesses, 0, FALSE);
-    }
-    ::SendMessageW(lstProcesses, WM_SETREDRAW, TRUE, 0);
-    ::InvalidateRect(lstProcesses, nullptr, TRUE);
-    ::SetWindowTextW(lblProcessNo, std::to_wstring(SysInfo.ProcessCount()).c_str());
-}
-
-void MainWindow::OnListDisplayInfo(NMLVDISPINFOW& info) {
-    if (!(info.item.mask & LVIF_TEXT) || info.item.iItem < 0 ||
-        info.item.iItem >= static_cast<int>(rows_.size()))
-        return;
-    const std::wstring text = ProcessCellText(rows_[info.item.iItem],
-                                              static_cast<ProcessColumn>(info.item.iSubItem));
-    wcsncpy(info.item.pszText, text.c_str(), info.item.cchTextMax - 1);
-    info.item.pszText[info.item.cchTextMax - 1] = L'\0';
 }
 
 void MainWindow::ShowMainMenu(POINT at) {
@@ -292,6 +288,65 @@ void MainWindow::ShowMainMenu(POINT at) {
     ::SetForegroundWindow(hwnd());
     ::TrackPopupMenu(::GetSubMenu(menu_.get(), 0), TPM_RIGHTBUTTON, at.x, at.y, 0, hwnd(), nullptr);
     ::PostMessageW(hwnd(), WM_NULL, 0, 0);
+}
+
+void MainWindow::ShowProcessMenu(POINT at) {
+    const ProcessRecord* row = panel_.Selected();
+    if (!row)
+        return;
+    HMENU menu = ::GetSubMenu(contextMenu_.get(), 0);
+    const std::wstring terminate = L"Terminate " + row->imageName + L" Process";
+    ::ModifyMenuW(menu, IDM_BB_TERMINATE, MF_BYCOMMAND | MF_STRING, IDM_BB_TERMINATE,
+                  terminate.c_str());
+    const int mark = PriorityMarkIndex(QueryPriority(row->processId));
+    for (int i = 0; i < 4; ++i)
+        ::CheckMenuItem(menu, kPriorityItems[i], MF_BYCOMMAND | (i == mark ? MF_CHECKED : MF_UNCHECKED));
+    ::EnableMenuItem(menu, IDM_AA34_EXPLORE, MF_BYCOMMAND | (row->path.empty() ? MF_GRAYED : MF_ENABLED));
+    ::TrackPopupMenu(menu, TPM_RIGHTBUTTON, at.x, at.y, 0, hwnd(), nullptr);
+}
+
+void MainWindow::TerminateSelected() {
+    const ProcessRecord* row = panel_.Selected();
+    if (!row)
+        return;
+    const std::wstring name = row->imageName;
+    const DWORD pid = row->processId;
+    const std::wstring question = TerminateQuestion(name, IsCriticalProcess(pid));
+    if (::MessageBoxW(hwnd(), question.c_str(), L"terminate Process",
+                      MB_YESNO | MB_ICONSTOP) == IDNO)
+        return;
+    const DWORD self = ::GetCurrentProcessId();
+    // This program is ended last and its own way, so its tray icon and hotkey go with it.
+    const bool endsSelf = pid == self || EqualsNoCase(name, FileNamePart(ModulePath()));
+    TerminateBySnapshotName(name, self);
+    TerminateByLookupName(name, self);
+    if (pid != self)
+        TerminateById(pid);
+    if (endsSelf) {
+        ::DestroyWindow(hwnd());
+        return;
+    }
+    LoadProcesses(ProcessPanel::Keep::Nothing);
+}
+
+void MainWindow::SetSelectedPriority(DWORD priorityClass) {
+    if (const ProcessRecord* row = panel_.Selected())
+        SetPriority(row->processId, priorityClass);
+}
+
+void MainWindow::ShowModules() {
+    const ProcessRecord* row = panel_.Selected();
+    if (!row)
+        return;
+    frmModules = std::make_unique<ModulesDialog>();
+    frmModules->Show(hwnd(), row->processId, row->imageName, row->path);
+}
+
+void MainWindow::ExploreSelected() {
+    const ProcessRecord* row = panel_.Selected();
+    const std::wstring folder = row ? FolderOf(row->path) : std::wstring();
+    if (!folder.empty())
+        ::ShellExecuteW(hwnd(), L"open", folder.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
 void MainWindow::OpenOptions() {
@@ -325,11 +380,14 @@ void MainWindow::OnTrayMouseMove() {
 void MainWindow::OnCommand(int id) {
     switch (id) {
     case IDC_BTN_PROCESS:
-    case IDM_KK2_REFRESH: {
+    case IDM_KK2_REFRESH:
         ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
-        LoadProcesses();
+        LoadProcesses(ProcessPanel::Keep::Nothing);
         break;
-    }
+    case IDC_BTN_KILL:
+    case IDM_BB_TERMINATE:
+        TerminateSelected();
+        break;
     case IDC_BTN_OPTIONS:
     case IDM_A6_OPTIONS:
         OpenOptions();
@@ -343,8 +401,21 @@ void MainWindow::OnCommand(int id) {
     case IDM_FF_SYSTEM_INFORMATION:
         StartPelmora();
         break;
+    case IDM_A100_PROCESS_DETAILS:
+        ShowModules();
+        break;
+    case IDM_P1_IDLE:
+    case IDM_P2_NORMAL:
+    case IDM_P3_HIGH:
+    case IDM_P4_REALTIME:
+        SetSelectedPriority(kPriorityClasses[id - IDM_P1_IDLE]);
+        break;
+    case IDM_AA34_EXPLORE:
+        ExploreSelected();
+        break;
     case IDC_BTN_END:
     case IDM_A2_EXIT:
+    case IDM_HH_END:
         ::DestroyWindow(hwnd());
         break;
     default:
@@ -358,11 +429,23 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         OnCommand(LOWORD(wParam));
         return 0;
     case WM_NOTIFY: {
-        auto* header = reinterpret_cast<NMHDR*>(lParam);
-        if (header->hwndFrom == lstProcesses && header->code == LVN_GETDISPINFOW)
-            OnListDisplayInfo(*reinterpret_cast<NMLVDISPINFOW*>(lParam));
-        return 0;
+        LRESULT result = 0;
+        if (panel_.OnNotify(*reinterpret_cast<NMHDR*>(lParam), result))
+            return result;
+        return Default(message, wParam, lParam);
     }
+    case WM_CONTEXTMENU:
+        if (reinterpret_cast<HWND>(wParam) == panel_.List() && GET_X_LPARAM(lParam) == -1 &&
+            GET_Y_LPARAM(lParam) == -1) {
+            // From the keyboard: open at the selected row.
+            RECT item{};
+            ListView_GetItemRect(panel_.List(), panel_.SelectedRow() - 1, &item, LVIR_LABEL);
+            POINT at{item.left, item.bottom};
+            ::ClientToScreen(panel_.List(), &at);
+            ShowProcessMenu(at);
+            return 0;
+        }
+        return Default(message, wParam, lParam);
     case WM_SIZE:
         if (wParam == SIZE_MINIMIZED) {
             ::ShowWindow(hwnd(), SW_HIDE);
@@ -373,7 +456,7 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_GETMINMAXINFO: {
         auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
-        info->ptMinTrackSize = {Scale(hwnd(), 560), Scale(hwnd(), 380)};
+        info->ptMinTrackSize = {Scale(hwnd(), 640), Scale(hwnd(), 460)};
         return 0;
     }
     case WM_DPICHANGED: {
@@ -383,6 +466,7 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             ::SendMessageW(child, WM_SETFONT,
                            reinterpret_cast<WPARAM>(child == Label4 ? titleFont_.get() : font_.get()),
                            TRUE);
+        panel_.SetFonts(font_.get(), boldFont_.get());
         const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
         ::SetWindowPos(hwnd(), nullptr, suggested->left, suggested->top,
                        suggested->right - suggested->left, suggested->bottom - suggested->top,
@@ -394,22 +478,25 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         ::GetClientRect(hwnd(), &client);
         HDC dc = reinterpret_cast<HDC>(wParam);
         RECT nav = client;
-        nav.right = Scale(hwnd(), 150);
-        ::FillRect(dc, &nav, static_cast<HBRUSH>(navBrush_.get()));
+        nav.right = Scale(hwnd(), kNavWidth96);
+        ::FillRect(dc, &nav, navBrush_.get());
         RECT rest = client;
         rest.left = nav.right;
         ::FillRect(dc, &rest, ::GetSysColorBrush(COLOR_WINDOW));
         return 1;
     }
-    case WM_CTLCOLORSTATIC:
-        ::SetBkMode(reinterpret_cast<HDC>(wParam), TRANSPARENT);
-        ::SetTextColor(reinterpret_cast<HDC>(wParam),
-                       reinterpret_cast<HWND>(lParam) == Label4 ? RGB(0x2B, 0x3A, 0x55)
-                                                                : ::GetSysColor(COLOR_WINDOWTEXT));
+    case WM_CTLCOLORSTATIC: {
+        HDC dc = reinterpret_cast<HDC>(wParam);
+        const HWND control = reinterpret_cast<HWND>(lParam);
+        ::SetBkMode(dc, TRANSPARENT);
+        ::SetTextColor(dc, control == Label4 ? kNavColour
+                                             : ::GetSysColor(control == Label8 ? COLOR_GRAYTEXT
+                                                                               : COLOR_WINDOWTEXT));
         return reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_WINDOW));
+    }
     case WM_TIMER:
         if (wParam == kTimer3 && AutoRefresh == 1)
-            LoadProcesses(); // skipped while the previous refresh still runs
+            LoadProcesses(ProcessPanel::Keep::SortAndSelection); // skipped while one still runs
         if (wParam == kWaitTimer) {
             ::KillTimer(hwnd(), kWaitTimer);
             Form3.Show(hwnd());
@@ -432,6 +519,7 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         ::KillTimer(hwnd(), kTimer3);
         TrayArea1.SetVisible(false);
         Form3.Close();
+        frmModules.reset();
         ::PostQuitMessage(0);
         return 0;
     default:

@@ -1,10 +1,12 @@
-// Form1, the main window of varnok: start-up, the process list, the hotkey, hiding into the
-// notification area, and the way out.
+// Form1, the main window of varnok: start-up, the process panel and its commands, the
+// hotkey, hiding into the notification area, and the way out.
 #pragma once
 
 #include "controls/tray_area.h"
 #include "probes/cpu_sampler.h"
-#include "process/process_record.h"
+#include "process/modules_dialog.h"
+#include "process/process_list.h"
+#include "process/process_panel.h"
 #include "settings/registry.h"
 #include "shell/start_options.h"
 #include "shell/wait_window.h"
@@ -12,8 +14,6 @@
 #include "win32/background_task.h"
 #include "win32/handles.h"
 #include "win32/window.h"
-
-#include <commctrl.h>
 
 #include <memory>
 #include <string>
@@ -47,6 +47,8 @@ private:
     struct LoadResult {
         bool initialised = false;
         clsSysInfo sysInfo;
+        std::vector<ProcessRecord> rows;
+        ProcessPanel::Keep keep = ProcessPanel::Keep::Nothing;
     };
 
     void CreateControls();
@@ -57,27 +59,31 @@ private:
     void Centre();
     void InstallHotkey();
     void UnregisterHotkeys();
-    void LoadProcesses();
+    void LoadProcesses(ProcessPanel::Keep keep);
     void OnProcessesLoaded(std::unique_ptr<LoadResult> result);
-    void ShowRows();
     void OnCommand(int id);
     void ShowMainMenu(POINT at);
+    void ShowProcessMenu(POINT at);
+    void TerminateSelected();
+    void SetSelectedPriority(DWORD priorityClass);
+    void ShowModules();
+    void ExploreSelected();
     void OpenOptions();
     void ShowFromTray();
     void ToggleByHotkey();
     void OnTrayMouseMove();
-    void OnListDisplayInfo(NMLVDISPINFOW& info);
 
     StartOptions options_;
     SettingsStore& settings_;
     TrayArea TrayArea1;
     WaitWindow Form3;
+    ProcessPanel panel_;
+    std::unique_ptr<ModulesDialog> frmModules;
     std::unique_ptr<CpuSampler> CpuSampler_;
     clsSysInfo SysInfo;
     std::vector<SnapshotEntry> snapshot_; // List1 / List2
-    std::vector<ProcessRecord> rows_;     // what lstProcesses shows
+    ProcessFactsCache facts_;             // used by the loader thread only
     BackgroundTask<LoadResult> loader_;
-    int SelectedRow = 1;
 
     int AutoRefresh = 0;
     double RefreshSeconds = 15;
@@ -88,15 +94,15 @@ private:
     int LowMemoryState = 0;
     bool firstLoadDone_ = false;
 
-    HWND lstProcesses = nullptr;
     HWND lblProcessNo = nullptr;
     HWND lblProcessCaption = nullptr;
     HWND Label4 = nullptr;
-    HWND navButtons_[4] = {};
-    UniqueGdiObject font_, titleFont_;
-    UniqueGdiObject navBrush_;
+    HWND Label8 = nullptr;
+    HWND navButtons_[5] = {};
+    UniqueFont font_, titleFont_, boldFont_;
+    UniqueBrush navBrush_;
     UniqueIcon bigIcon_, smallIcon_;
-    UniqueMenu menu_;
+    UniqueMenu menu_, contextMenu_;
 };
 
 } // namespace tessaly

@@ -3,6 +3,7 @@
 
 #define IDI_VARNOK 101
 #define IDM_W2 201
+#define IDM_WW 202
 
 // Main menu w2 (shown by the "Menu" button and the tray icon)
 #define IDM_A33_RUN_NEW_TASK 40001
@@ -11,15 +12,27 @@
 #define IDM_KK2_REFRESH 40008
 #define IDM_A2_EXIT 40020
 
-// Controls of Form1
+// Context menu ww of the process list
+#define IDM_A100_PROCESS_DETAILS 40101
+#define IDM_P1_IDLE 40102
+#define IDM_P2_NORMAL 40103
+#define IDM_P3_HIGH 40104
+#define IDM_P4_REALTIME 40105
+#define IDM_BB_TERMINATE 40106
+#define IDM_AA34_EXPLORE 40107
+#define IDM_HH_END 40108
+
+// Controls of Form1 (1020-1027 belong to the process details area)
 #define IDC_LSTPROCESSES 1001
 #define IDC_LBLPROCESSNO 1002
 #define IDC_LABEL4 1003
 #define IDC_LBLPROCESSCAPTION 1004
+#define IDC_LABEL8 1005
 #define IDC_BTN_PROCESS 1010
-#define IDC_BTN_OPTIONS 1011
-#define IDC_BTN_MENU 1012
-#define IDC_BTN_END 1013
+#define IDC_BTN_KILL 1011
+#define IDC_BTN_OPTIONS 1012
+#define IDC_BTN_MENU 1013
+#define IDC_BTN_END 1014
 
 // Form3
 #define IDC_WAIT_TEXT 1101

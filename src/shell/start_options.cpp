@@ -39,7 +39,8 @@ HotkeySetting HotkeyFromSettings(std::wstring_view enabledText, std::wstring_vie
 }
 
 unsigned RefreshIntervalMs(double refreshSeconds) {
-    const double ms = std::floor(refreshSeconds * 1000);
+    // The nudge keeps decimal seconds whole: 1.001 * 1000 is 1000.9999999999999 in binary.
+    const double ms = std::floor(refreshSeconds * 1000 * (1 + 1e-12));
     // Negative or absurd values would make a timer that never or always fires; the default
     // serves better than either.
     if (!(ms >= 1) || ms > 24.0 * 3600 * 1000)

@@ -12,7 +12,7 @@ public:
     void Close();
 
 private:
-    UniqueGdiObject font_;
+    UniqueFont font_;
 };
 
 } // namespace tessaly

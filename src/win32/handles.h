@@ -38,6 +38,11 @@ struct GdiObjectTraits {
     static Handle Invalid() { return nullptr; }
     static void Close(Handle h) { ::DeleteObject(h); }
 };
+template <class T> struct GdiTraits { // typed GDI objects
+    using Handle = T;
+    static Handle Invalid() { return nullptr; }
+    static void Close(Handle h) { ::DeleteObject(h); }
+};
 struct MenuTraits {
     using Handle = HMENU;
     static Handle Invalid() { return nullptr; }
@@ -52,5 +57,7 @@ using UniqueFindHandle = UniqueHandle<FindHandleTraits>;
 using UniqueIcon = UniqueHandle<IconTraits>;
 using UniqueGdiObject = UniqueHandle<GdiObjectTraits>;
 using UniqueMenu = UniqueHandle<MenuTraits>;
+using UniqueFont = UniqueHandle<GdiTraits<HFONT>>;
+using UniqueBrush = UniqueHandle<GdiTraits<HBRUSH>>;
 
 } // namespace tessaly

@@ -1,0 +1,100 @@
+#include "process/process_list.h"
+
+#include "common/text.h"
+
+#include <algorithm>
+
+namespace tessaly {
+
+const LastingFacts* ProcessFactsCache::Find(uint32_t processId, uint64_t creationTime) const {
+    const auto it = facts_.find(Key{processId, creationTime});
+    return it == facts_.end() ? nullptr : &it->second;
+}
+
+void ProcessFactsCache::Store(uint32_t processId, uint64_t creationTime, LastingFacts facts) {
+    facts_[Key{processId, creationTime}] = std::move(facts);
+}
+
+void ProcessFactsCache::Retain(const std::vector<ProcessRecord>& live) {
+    std::unordered_map<Key, LastingFacts, KeyHash> kept;
+    kept.reserve(live.size());
+    for (const ProcessRecord& record : live) {
+        const Key key{record.processId, record.creationTime};
+        if (auto it = facts_.find(key); it != facts_.end())
+            kept.emplace(key, std::move(it->second));
+    }
+    facts_ = std::move(kept);
+}
+
+std::vector<ProcessRecord> ResolveRows(std::vector<ProcessRecord> table, ProcessFactsCache& cache,
+                                       const FactsReader& read, std::wstring_view systemRoot) {
+    for (ProcessRecord& row : table) {
+        const LastingFacts* facts = cache.Find(row.processId, row.creationTime);
+        if (!facts) {
+            LastingFacts fresh = read(row);
+            if (!fresh.path.empty())
+                fresh.path = CleanProcessPath(fresh.path, systemRoot);
+            cache.Store(row.processId, row.creationTime, std::move(fresh));
+            facts = cache.Find(row.processId, row.creationTime);
+        }
+        row.path = facts->path;
+        row.iconIndex = facts->iconIndex;
+    }
+    cache.Retain(table);
+    return table;
+}
+
+SortState NextSortState(SortState current, ProcessColumn column) {
+    if (current.column == column)
+        return {column, !current.descending};
+    return {column, false};
+}
+
+bool RowLess(const ProcessRecord& a, const ProcessRecord& b, ProcessColumn column) {
+    switch (column) {
+    case ProcessColumn::Memory:
+        return a.workingSetKb < b.workingSetKb;
+    case ProcessColumn::Id:
+        return a.processId < b.processId;
+    case ProcessColumn::Threads:
+        return a.threadCount < b.threadCount;
+    case ProcessColumn::Name:
+        return Lower(a.imageName) < Lower(b.imageName);
+    case ProcessColumn::Path:
+        return Lower(a.path) < Lower(b.path);
+    }
+    return false;
+}
+
+void SortRows(std::vector<ProcessRecord>& rows, SortState state) {
+    // Texts are folded once per row rather than once per comparison.
+    if (state.column == ProcessColumn::Name || state.column == ProcessColumn::Path) {
+        std::vector<std::pair<std::wstring, size_t>> keys;
+        keys.reserve(rows.size());
+        for (size_t i = 0; i < rows.size(); ++i)
+            keys.emplace_back(Lower(state.column == ProcessColumn::Name ? rows[i].imageName
+                                                                        : rows[i].path),
+                              i);
+        std::stable_sort(keys.begin(), keys.end(), [&](const auto& a, const auto& b) {
+            return state.descending ? b.first < a.first : a.first < b.first;
+        });
+        std::vector<ProcessRecord> sorted;
+        sorted.reserve(rows.size());
+        for (const auto& key : keys)
+            sorted.push_back(std::move(rows[key.second]));
+        rows = std::move(sorted);
+        return;
+    }
+    std::stable_sort(rows.begin(), rows.end(), [&](const ProcessRecord& a, const ProcessRecord& b) {
+        return state.descending ? RowLess(b, a, state.column) : RowLess(a, b, state.column);
+    });
+}
+
+int RowOfProcess(const std::vector<ProcessRecord>& rows, uint32_t processId) {
+    for (size_t i = 0; i < rows.size(); ++i)
+        if (rows[i].processId == processId)
+            return static_cast<int>(i);
+    return -1;
+}
+
+} // namespace tessaly
