@@ -27,6 +27,7 @@ add_library(varnok_core STATIC
     src/process/modules_dialog.cpp
     src/process/process_control.cpp
     src/process/process_query.cpp
+    src/process/process_refresh.cpp
     src/settings/options.cpp
     src/settings/options_dialog.cpp
     src/shell/main_window.cpp

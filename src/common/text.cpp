@@ -1,13 +1,20 @@
 #include "common/text.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 namespace tessaly {
 
 namespace {
-bool IsBlank(wchar_t c) { return c == L' ' || c == L'\t'; }
+bool IsBlank(wchar_t c) {
+    return c == L' ' || c == L'\t';
+}
+bool IsDigit(wchar_t c) {
+    return c >= L'0' && c <= L'9';
+}
 int HexDigit(wchar_t c) {
     if (c >= L'0' && c <= L'9')
         return c - L'0';
@@ -74,30 +81,31 @@ double LeadingNumber(std::wstring_view text) {
     size_t i = 0;
     while (i < text.size() && IsBlank(text[i]))
         ++i;
+    double value = 0;
     if (i + 1 < text.size() && text[i] == L'&' && (text[i + 1] == L'h' || text[i + 1] == L'H')) {
-        double value = 0;
         for (i += 2; i < text.size() && HexDigit(text[i]) >= 0; ++i)
             value = value * 16 + HexDigit(text[i]);
-        return value;
-    }
-    bool negative = false;
-    if (i < text.size() && (text[i] == L'+' || text[i] == L'-')) {
-        negative = text[i] == L'-';
-        ++i;
-    }
-    double value = 0;
-    for (; i < text.size() && text[i] >= L'0' && text[i] <= L'9'; ++i)
-        value = value * 10 + (text[i] - L'0');
-    if (i < text.size() && text[i] == L'.') {
-        double scale = 0.1;
-        for (++i; i < text.size() && text[i] >= L'0' && text[i] <= L'9'; ++i) {
-            value += (text[i] - L'0') * scale;
-            scale /= 10;
+    } else {
+        // The decimal form goes through strtod, which rounds correctly: adding up digit times
+        // 0.1, 0.01, ... lands a step off ("0.3" would read as 0.30000000000000004). Only the
+        // characters accepted here are passed, so strtod's wider syntax (exponents, "inf")
+        // does not apply; like ShortestNumber, this relies on the C locale's decimal point.
+        std::string number;
+        if (i < text.size() && (text[i] == L'+' || text[i] == L'-'))
+            number += static_cast<char>(text[i++]);
+        for (; i < text.size() && IsDigit(text[i]); ++i)
+            number += static_cast<char>(text[i]);
+        if (i < text.size() && text[i] == L'.') {
+            number += '.';
+            for (++i; i < text.size() && IsDigit(text[i]); ++i)
+                number += static_cast<char>(text[i]);
         }
+        value = std::strtod(number.c_str(), nullptr);
     }
+    // Too many digits overflow to infinity; such text is not a number a setting can hold.
     if (!std::isfinite(value))
         return 0;
-    return negative ? -value : value;
+    return value;
 }
 
 std::wstring ShortestNumber(double value) {
@@ -105,20 +113,30 @@ std::wstring ShortestNumber(double value) {
         return L"0";
     if (value == 0)
         return L"0"; // also turns -0 into 0
-    char buffer[64];
-    for (int precision = 1; precision <= 15; ++precision) {
+    // Room for the plain form of any double: 309 integer digits, or "0." and 340 decimals.
+    char buffer[400];
+    int precision = 1;
+    for (;; ++precision) {
         std::snprintf(buffer, sizeof buffer, "%.*g", precision, value);
-        if (std::strtod(buffer, nullptr) == value)
+        if (precision == 15 || std::strtod(buffer, nullptr) == value)
             break;
     }
-    std::string narrow(buffer);
-    // %g switches to exponent form for large numbers; settings never hold such values, but a
-    // plain form is what a user types back, so expand it.
-    if (narrow.find('e') != std::string::npos) {
-        std::snprintf(buffer, sizeof buffer, "%.0f", value);
-        narrow = buffer;
+    // %g switches to exponent form for very large and very small numbers; settings never hold
+    // such values, but a plain form is what a user types back, so expand it with the same
+    // significant digits.
+    if (const char* e = std::strchr(buffer, 'e')) {
+        const int exponent = std::atoi(e + 1);
+        std::snprintf(buffer, sizeof buffer, "%.*f", std::max(0, precision - 1 - exponent), value);
+        if (std::strchr(buffer, '.')) {
+            size_t end = std::strlen(buffer);
+            while (buffer[end - 1] == '0')
+                --end;
+            if (buffer[end - 1] == '.')
+                --end;
+            buffer[end] = '\0';
+        }
     }
-    return std::wstring(narrow.begin(), narrow.end());
+    return std::wstring(buffer, buffer + std::strlen(buffer));
 }
 
 } // namespace tessaly

@@ -10,7 +10,9 @@ constexpr double kScale = 10000.0; // four implied decimals
 constexpr const wchar_t* kCpuValue = L"KERNEL\\CPUUsage";
 
 // Rounds to four decimals, halves to even, as the fixed-point type stores numbers.
-int64_t ToFixed(double value) { return static_cast<int64_t>(std::nearbyint(value * kScale)); }
+int64_t ToFixed(double value) {
+    return static_cast<int64_t>(std::nearbyint(value * kScale));
+}
 } // namespace
 
 clsWinNT::clsWinNT(Reader reader) : reader_(std::move(reader)) {}
@@ -26,8 +28,10 @@ void clsWinNT::Initialize() {
 int32_t clsWinNT::UsagePercent(int64_t idleDelta, int64_t timeDelta, uint32_t processors) {
     // The raw counts are read as fixed-point numbers (count / 10,000), so the fraction is the
     // plain ratio of the two counts.
-    const int64_t fraction = ToFixed(static_cast<double>(idleDelta) / static_cast<double>(timeDelta));
-    const double share = static_cast<double>(fraction * 100) / kScale / std::max<uint32_t>(processors, 1);
+    const int64_t fraction =
+        ToFixed(static_cast<double>(idleDelta) / static_cast<double>(timeDelta));
+    const double share =
+        static_cast<double>(fraction * 100) / kScale / std::max<uint32_t>(processors, 1);
     const int64_t usage = ToFixed(100.0 - share + 0.5);
     const double whole = std::floor(static_cast<double>(usage) / kScale);
     // Counters read a moment apart can overshoot by a hair; a load is never below 0 % or
@@ -43,7 +47,8 @@ int32_t clsWinNT::Query() {
     const int64_t timeDelta = now.systemTime - oldSystemTime_;
     oldIdleTime_ = now.idleTime;
     oldSystemTime_ = now.systemTime;
-    if (timeDelta != 0)
+    // A clock set back makes the delta negative; like no advance at all, it measures nothing.
+    if (timeDelta > 0)
         lastResult_ = UsagePercent(idleDelta, timeDelta, now.processors);
     return lastResult_;
 }

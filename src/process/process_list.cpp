@@ -6,24 +6,52 @@
 
 namespace tessaly {
 
-const LastingFacts* ProcessFactsCache::Find(uint32_t processId, uint64_t creationTime) const {
-    const auto it = facts_.find(Key{processId, creationTime});
-    return it == facts_.end() ? nullptr : &it->second;
-}
-
-void ProcessFactsCache::Store(uint32_t processId, uint64_t creationTime, LastingFacts facts) {
-    facts_[Key{processId, creationTime}] = std::move(facts);
-}
-
-void ProcessFactsCache::Retain(const std::vector<ProcessRecord>& live) {
-    std::unordered_map<Key, LastingFacts, KeyHash> kept;
-    kept.reserve(live.size());
-    for (const ProcessRecord& record : live) {
-        const Key key{record.processId, record.creationTime};
-        if (auto it = facts_.find(key); it != facts_.end())
-            kept.emplace(key, std::move(it->second));
+const LastingFacts* ProcessFactsCache::Find(uint32_t processId, uint64_t creationTime) {
+    const Key key{processId, creationTime};
+    size_t at = cursor_;
+    if (at >= entries_.size() || !(entries_[at].key == key)) {
+        const auto it = index_.find(key);
+        if (it == index_.end())
+            return nullptr;
+        at = it->second;
     }
-    facts_ = std::move(kept);
+    cursor_ = at + 1;
+    Entry& entry = entries_[at];
+    if (entry.pass != pass_) {
+        entry.pass = pass_;
+        ++seen_;
+    }
+    return &entry.facts;
+}
+
+const LastingFacts& ProcessFactsCache::Store(uint32_t processId, uint64_t creationTime,
+                                             LastingFacts facts) {
+    const Key key{processId, creationTime};
+    if (const auto it = index_.find(key); it != index_.end()) {
+        Entry& entry = entries_[it->second];
+        entry.facts = std::move(facts);
+        if (entry.pass != pass_) {
+            entry.pass = pass_;
+            ++seen_;
+        }
+        return entry.facts;
+    }
+    index_.emplace(key, entries_.size());
+    entries_.push_back({key, std::move(facts), pass_});
+    ++seen_;
+    return entries_.back().facts;
+}
+
+void ProcessFactsCache::EndPass() {
+    if (seen_ != entries_.size()) {
+        std::erase_if(entries_, [this](const Entry& entry) { return entry.pass != pass_; });
+        index_.clear();
+        for (size_t i = 0; i < entries_.size(); ++i)
+            index_.emplace(entries_[i].key, i);
+    }
+    ++pass_;
+    seen_ = 0;
+    cursor_ = 0;
 }
 
 std::vector<ProcessRecord> ResolveRows(std::vector<ProcessRecord> table, ProcessFactsCache& cache,
@@ -34,13 +62,12 @@ std::vector<ProcessRecord> ResolveRows(std::vector<ProcessRecord> table, Process
             LastingFacts fresh = read(row);
             if (!fresh.path.empty())
                 fresh.path = CleanProcessPath(fresh.path, systemRoot);
-            cache.Store(row.processId, row.creationTime, std::move(fresh));
-            facts = cache.Find(row.processId, row.creationTime);
+            facts = &cache.Store(row.processId, row.creationTime, std::move(fresh));
         }
         row.path = facts->path;
         row.iconIndex = facts->iconIndex;
     }
-    cache.Retain(table);
+    cache.EndPass();
     return table;
 }
 
@@ -72,9 +99,8 @@ void SortRows(std::vector<ProcessRecord>& rows, SortState state) {
         std::vector<std::pair<std::wstring, size_t>> keys;
         keys.reserve(rows.size());
         for (size_t i = 0; i < rows.size(); ++i)
-            keys.emplace_back(Lower(state.column == ProcessColumn::Name ? rows[i].imageName
-                                                                        : rows[i].path),
-                              i);
+            keys.emplace_back(
+                Lower(state.column == ProcessColumn::Name ? rows[i].imageName : rows[i].path), i);
         std::stable_sort(keys.begin(), keys.end(), [&](const auto& a, const auto& b) {
             return state.descending ? b.first < a.first : a.first < b.first;
         });

@@ -15,18 +15,23 @@ namespace tessaly {
 
 // What cannot change while a process lives: read once per process instance.
 struct LastingFacts {
-    std::wstring path; // cleaned; empty when it could not be read
+    std::wstring path;  // cleaned; empty when it could not be read
     int iconIndex = -1; // in the system image list
 };
 
 // Lasting facts by process instance (ID and creation time, so a reused ID is a new entry).
+// The system lists processes in much the same order from one refresh to the next, so entries
+// are kept in that order and a lookup first tries the entry after the last one found: a
+// repeated refresh walks the cache front to back instead of hopping through a hash table.
 class ProcessFactsCache {
 public:
-    const LastingFacts* Find(uint32_t processId, uint64_t creationTime) const;
-    void Store(uint32_t processId, uint64_t creationTime, LastingFacts facts);
-    // Forgets every instance not in `live`.
-    void Retain(const std::vector<ProcessRecord>& live);
-    size_t size() const { return facts_.size(); }
+    // Finds an instance and marks it as seen in the current pass.
+    const LastingFacts* Find(uint32_t processId, uint64_t creationTime);
+    // The reference is valid until the next Store.
+    const LastingFacts& Store(uint32_t processId, uint64_t creationTime, LastingFacts facts);
+    // Forgets every instance not found or stored since the last call: processes that ended.
+    void EndPass();
+    size_t size() const { return entries_.size(); }
 
 private:
     struct Key {
@@ -39,7 +44,16 @@ private:
             return std::hash<uint64_t>()(k.creationTime * 0x9E3779B97F4A7C15ull ^ k.processId);
         }
     };
-    std::unordered_map<Key, LastingFacts, KeyHash> facts_;
+    struct Entry {
+        Key key;
+        LastingFacts facts;
+        uint32_t pass = 0;
+    };
+    std::vector<Entry> entries_;
+    std::unordered_map<Key, size_t, KeyHash> index_;
+    size_t cursor_ = 0;
+    size_t seen_ = 0;
+    uint32_t pass_ = 0;
 };
 
 // Reads the lasting facts of one process (raw path, icon); called only for instances the

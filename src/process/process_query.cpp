@@ -79,13 +79,14 @@ bool ReadFromKernel(std::vector<ProcessRecord>& table) {
     for (const BYTE* entry = buffer.get();;) {
         const auto* info = reinterpret_cast<const ProcessInfoRecord*>(entry);
         ProcessRecord record;
-        record.processId = static_cast<uint32_t>(reinterpret_cast<ULONG_PTR>(info->UniqueProcessId));
+        record.processId =
+            static_cast<uint32_t>(reinterpret_cast<ULONG_PTR>(info->UniqueProcessId));
         if (info->ImageNameBuffer && info->ImageNameLength)
             record.imageName = FileNamePart(
                 std::wstring_view(info->ImageNameBuffer, info->ImageNameLength / sizeof(wchar_t)));
         record.threadCount = info->NumberOfThreads;
-        record.parentId = static_cast<uint32_t>(
-            reinterpret_cast<ULONG_PTR>(info->InheritedFromUniqueProcessId));
+        record.parentId =
+            static_cast<uint32_t>(reinterpret_cast<ULONG_PTR>(info->InheritedFromUniqueProcessId));
         record.creationTime = static_cast<uint64_t>(info->CreateTime.QuadPart);
         uint64_t workingSet = info->WorkingSetSize;
         if (workingSet == 0 && record.processId != 0)
@@ -136,6 +137,11 @@ std::wstring ProcessImagePath(DWORD processId) {
     if (const UniqueKernelHandle process(
             ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
         process) {
+        // A process that has ended can still be opened while anyone holds a handle to it, and
+        // still names its image; it is not running any more, so it has no path here.
+        DWORD exitCode = 0;
+        if (::GetExitCodeProcess(process.get(), &exitCode) && exitCode != STILL_ACTIVE)
+            return {};
         std::wstring path(MAX_PATH, L'\0');
         for (DWORD capacity = MAX_PATH; capacity <= 32768; capacity *= 2) {
             path.resize(capacity);
@@ -158,8 +164,8 @@ std::wstring ProcessImagePath(DWORD processId) {
     if (!::EnumProcessModules(process.get(), &first, sizeof first, &needed))
         return {};
     std::wstring path(32768, L'\0');
-    path.resize(::GetModuleFileNameExW(process.get(), first, path.data(),
-                                       static_cast<DWORD>(path.size())));
+    path.resize(
+        ::GetModuleFileNameExW(process.get(), first, path.data(), static_cast<DWORD>(path.size())));
     return path;
 }
 
@@ -173,7 +179,9 @@ std::wstring SystemRootPath() {
     return root;
 }
 
-DWORD GetPlatformId() { return RealOsVersion().platformId; }
+DWORD GetPlatformId() {
+    return RealOsVersion().platformId;
+}
 
 DWORD FindProcessId(std::wstring_view name) {
     const std::wstring wanted = FileNamePart(name);

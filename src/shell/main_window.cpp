@@ -6,6 +6,7 @@
 #include "process/process_control.h"
 #include "process/process_control_logic.h"
 #include "process/process_query.h"
+#include "process/process_refresh.h"
 #include "process/process_view.h"
 #include "settings/options_dialog.h"
 #include "settings/options_resource.h"
@@ -38,28 +39,13 @@ struct NavButton {
     const wchar_t* caption;
 };
 constexpr NavButton kNavButtons[] = {
-    {IDC_BTN_PROCESS, L"Process"}, {IDC_BTN_KILL, L"Kill Process"},
-    {IDC_BTN_OPTIONS, L"Options"}, {IDC_BTN_MENU, L"Menu"},
-    {IDC_BTN_END, L"End"},
+    {IDC_BTN_PROCESS, L"Process"}, {IDC_BTN_KILL, L"Kill Process"}, {IDC_BTN_OPTIONS, L"Options"},
+    {IDC_BTN_MENU, L"Menu"},       {IDC_BTN_END, L"End"},
 };
 
 constexpr DWORD kPriorityClasses[] = {IDLE_PRIORITY_CLASS, NORMAL_PRIORITY_CLASS,
                                       HIGH_PRIORITY_CLASS, REALTIME_PRIORITY_CLASS};
 constexpr int kPriorityItems[] = {IDM_P1_IDLE, IDM_P2_NORMAL, IDM_P3_HIGH, IDM_P4_REALTIME};
-
-// Path and icon of one process, read on the loader thread.
-LastingFacts ReadLastingFacts(const ProcessRecord& record) {
-    LastingFacts facts;
-    facts.path = ProcessImagePath(record.processId);
-    SHFILEINFOW info{};
-    if (facts.path.empty() ||
-        !::SHGetFileInfoW(facts.path.c_str(), 0, &info, sizeof info,
-                          SHGFI_SYSICONINDEX | SHGFI_SMALLICON))
-        ::SHGetFileInfoW(L".exe", FILE_ATTRIBUTE_NORMAL, &info, sizeof info,
-                         SHGFI_USEFILEATTRIBUTES | SHGFI_SYSICONINDEX | SHGFI_SMALLICON);
-    facts.iconIndex = info.iIcon;
-    return facts;
-}
 
 } // namespace
 
@@ -70,8 +56,8 @@ MainWindow::~MainWindow() = default;
 
 bool MainWindow::Start() {
     HINSTANCE instance = ::GetModuleHandleW(nullptr);
-    bigIcon_.reset(static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(IDI_VARNOK), IMAGE_ICON,
-                                                   ::GetSystemMetrics(SM_CXICON),
+    bigIcon_.reset(static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(IDI_VARNOK),
+                                                   IMAGE_ICON, ::GetSystemMetrics(SM_CXICON),
                                                    ::GetSystemMetrics(SM_CYICON), 0)));
     smallIcon_.reset(static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(IDI_VARNOK),
                                                      IMAGE_ICON, ::GetSystemMetrics(SM_CXSMICON),
@@ -141,9 +127,9 @@ void MainWindow::CreateFonts() {
 void MainWindow::CreateControls() {
     HINSTANCE instance = ::GetModuleHandleW(nullptr);
     const auto child = [&](const wchar_t* cls, const wchar_t* text, DWORD style, int id) {
-        HWND control = ::CreateWindowExW(0, cls, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0,
-                                         hwnd(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                                         instance, nullptr);
+        HWND control =
+            ::CreateWindowExW(0, cls, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, hwnd(),
+                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
         ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
         return control;
     };
@@ -196,11 +182,12 @@ void MainWindow::ReadSettings() {
     AutoRefresh = 0;
     StartupMonitorOn = 0;
     StartupAlertPending = 0;
-    AutoRefresh = static_cast<int>(settings_.Number(kOptionKey, kRefresh));
+    // Only 1 switches these on; any other number (huge ones included) is off.
+    AutoRefresh = settings_.Number(kOptionKey, kRefresh) == 1 ? 1 : 0;
     RefreshSeconds = settings_.Number(kOptionKey, kRefreshSeconds);
     if (RefreshSeconds == 0)
         RefreshSeconds = 15;
-    StartupMonitorOn = static_cast<int>(settings_.Number(kOptionKey, kStartupMonitor));
+    StartupMonitorOn = settings_.Number(kOptionKey, kStartupMonitor) == 1 ? 1 : 0;
 }
 
 void MainWindow::Centre() {
@@ -252,8 +239,7 @@ void MainWindow::LoadProcesses(ProcessPanel::Keep keep) {
         LoadResult result;
         result.keep = keep;
         result.initialised = result.sysInfo.Initialise();
-        result.rows =
-            ResolveRows(result.sysInfo.Processes(), facts_, &ReadLastingFacts, SystemRootPath());
+        result.rows = rowSource_.Refresh(result.sysInfo.Processes());
         if (SUCCEEDED(com))
             ::CoUninitialize();
         return result;
@@ -300,8 +286,10 @@ void MainWindow::ShowProcessMenu(POINT at) {
                   terminate.c_str());
     const int mark = PriorityMarkIndex(QueryPriority(row->processId));
     for (int i = 0; i < 4; ++i)
-        ::CheckMenuItem(menu, kPriorityItems[i], MF_BYCOMMAND | (i == mark ? MF_CHECKED : MF_UNCHECKED));
-    ::EnableMenuItem(menu, IDM_AA34_EXPLORE, MF_BYCOMMAND | (row->path.empty() ? MF_GRAYED : MF_ENABLED));
+        ::CheckMenuItem(menu, kPriorityItems[i],
+                        MF_BYCOMMAND | (i == mark ? MF_CHECKED : MF_UNCHECKED));
+    ::EnableMenuItem(menu, IDM_AA34_EXPLORE,
+                     MF_BYCOMMAND | (row->path.empty() ? MF_GRAYED : MF_ENABLED));
     ::TrackPopupMenu(menu, TPM_RIGHTBUTTON, at.x, at.y, 0, hwnd(), nullptr);
 }
 
@@ -312,8 +300,8 @@ void MainWindow::TerminateSelected() {
     const std::wstring name = row->imageName;
     const DWORD pid = row->processId;
     const std::wstring question = TerminateQuestion(name, IsCriticalProcess(pid));
-    if (::MessageBoxW(hwnd(), question.c_str(), L"terminate Process",
-                      MB_YESNO | MB_ICONSTOP) == IDNO)
+    if (::MessageBoxW(hwnd(), question.c_str(), L"terminate Process", MB_YESNO | MB_ICONSTOP) ==
+        IDNO)
         return;
     const DWORD self = ::GetCurrentProcessId();
     // This program is ended last and its own way, so its tray icon and hotkey go with it.
@@ -463,9 +451,9 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         CreateFonts();
         for (HWND child = ::GetWindow(hwnd(), GW_CHILD); child;
              child = ::GetWindow(child, GW_HWNDNEXT))
-            ::SendMessageW(child, WM_SETFONT,
-                           reinterpret_cast<WPARAM>(child == Label4 ? titleFont_.get() : font_.get()),
-                           TRUE);
+            ::SendMessageW(
+                child, WM_SETFONT,
+                reinterpret_cast<WPARAM>(child == Label4 ? titleFont_.get() : font_.get()), TRUE);
         panel_.SetFonts(font_.get(), boldFont_.get());
         const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
         ::SetWindowPos(hwnd(), nullptr, suggested->left, suggested->top,

@@ -7,6 +7,7 @@
 #include "process/modules_dialog.h"
 #include "process/process_list.h"
 #include "process/process_panel.h"
+#include "process/process_refresh.h"
 #include "settings/registry.h"
 #include "shell/start_options.h"
 #include "shell/wait_window.h"
@@ -82,7 +83,7 @@ private:
     std::unique_ptr<CpuSampler> CpuSampler_;
     clsSysInfo SysInfo;
     std::vector<SnapshotEntry> snapshot_; // List1 / List2
-    ProcessFactsCache facts_;             // used by the loader thread only
+    ProcessRowSource rowSource_;          // used by the loader thread only
     BackgroundTask<LoadResult> loader_;
 
     int AutoRefresh = 0;

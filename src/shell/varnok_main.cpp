@@ -19,7 +19,10 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
         return 1;
     MSG message;
     while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
-        if (!::IsDialogMessageW(window.hwnd(), &message)) {
+        // Keyboard navigation for whichever top-level window the message is for, the
+        // modeless dialogs included.
+        HWND root = ::GetAncestor(message.hwnd, GA_ROOT);
+        if (!root || !::IsDialogMessageW(root, &message)) {
             ::TranslateMessage(&message);
             ::DispatchMessageW(&message);
         }

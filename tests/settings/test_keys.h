@@ -53,7 +53,9 @@ public:
     // list that lets everyone read but neither set values nor create subkeys: the situation
     // of an account that may read the machine hive but not change it. Wine checks the access
     // list when an existing key is opened for writing but not the parent's right to create a
-    // subkey, so the whole path is created before it is locked.
+    // subkey, so the whole path is created before it is locked. (A root handle opened with
+    // KEY_READ alone refuses nothing here: Wine creates and opens subkeys beneath it with
+    // write access, and the store always writes through a subkey path.)
     void DenyWrites(std::wstring_view subKey) {
         std::wstring path;
         size_t start = 0;
@@ -111,8 +113,8 @@ inline std::optional<std::wstring> RawText(HKEY root, std::wstring_view subKey,
                                            std::wstring_view name, DWORD* type = nullptr) {
     DWORD size = 0, kind = 0;
     const std::wstring key(subKey), value(name);
-    if (::RegGetValueW(root, key.c_str(), value.c_str(), RRF_RT_ANY | RRF_NOEXPAND, &kind,
-                       nullptr, &size) != ERROR_SUCCESS)
+    if (::RegGetValueW(root, key.c_str(), value.c_str(), RRF_RT_ANY | RRF_NOEXPAND, &kind, nullptr,
+                       &size) != ERROR_SUCCESS)
         return std::nullopt;
     std::wstring text(size / sizeof(wchar_t) + 1, L'\0');
     size = static_cast<DWORD>(text.size() * sizeof(wchar_t));
@@ -131,8 +133,8 @@ inline void PutRaw(HKEY root, std::wstring_view subKey, std::wstring_view name, 
     ASSERT_EQ(::RegCreateKeyExW(root, std::wstring(subKey).c_str(), 0, nullptr, 0, KEY_SET_VALUE,
                                 nullptr, &key, nullptr),
               ERROR_SUCCESS);
-    const LONG status =
-        ::RegSetValueExW(key, std::wstring(name).c_str(), 0, type, static_cast<const BYTE*>(data), size);
+    const LONG status = ::RegSetValueExW(key, std::wstring(name).c_str(), 0, type,
+                                         static_cast<const BYTE*>(data), size);
     ::RegCloseKey(key);
     ASSERT_EQ(status, ERROR_SUCCESS);
 }

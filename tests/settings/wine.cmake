@@ -4,4 +4,5 @@ tessaly_wine_test(settings_wtest
     SOURCES ${PROJECT_SOURCE_DIR}/tests/settings/registry_wtest.cpp
             ${PROJECT_SOURCE_DIR}/tests/settings/options_wtest.cpp
             ${PROJECT_SOURCE_DIR}/tests/settings/settings_wtest.rc
+            ${PROJECT_SOURCE_DIR}/tests/support/wtest_main.cpp
     LIBS varnok_core)

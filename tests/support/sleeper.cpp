@@ -6,6 +6,7 @@
 // The named event, when given, is set once the process runs its own code; by then the system
 // knows its image name. Seconds default to 120 and are capped at 600.
 #include <windows.h>
+#include <shellapi.h>
 
 #include <cwchar>
 

@@ -22,7 +22,9 @@ inline std::wstring TestProgramFolder() {
     return path.substr(0, path.find_last_of(L'\\'));
 }
 
-inline std::wstring SleeperSource() { return TestProgramFolder() + L"\\sleeper.exe"; }
+inline std::wstring SleeperSource() {
+    return TestProgramFolder() + L"\\sleeper.exe";
+}
 
 // Equality of two paths or names the way the file system sees it: case does not count.
 inline bool SameName(std::wstring_view a, std::wstring_view b) {
@@ -42,8 +44,8 @@ public:
         std::filesystem::create_directories(path_, ignored);
         // The long form, which is what the system reports for a running program's image.
         std::wstring longPath(32768, L'\0');
-        longPath.resize(
-            ::GetLongPathNameW(path_.c_str(), longPath.data(), static_cast<DWORD>(longPath.size())));
+        longPath.resize(::GetLongPathNameW(path_.c_str(), longPath.data(),
+                                           static_cast<DWORD>(longPath.size())));
         if (!longPath.empty())
             path_ = longPath;
     }
@@ -63,7 +65,7 @@ public:
         std::error_code ignored;
         std::filesystem::create_directories(std::filesystem::path(target).parent_path(), ignored);
         return ::CopyFileW(SleeperSource().c_str(), target.c_str(), FALSE) ? target
-                                                                             : std::wstring();
+                                                                           : std::wstring();
     }
 
 private:

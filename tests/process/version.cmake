@@ -1,0 +1,12 @@
+# Version information of real files: the test program carries a two-language version resource,
+# and a DLL without any resources stands for files that have none.
+add_library(version_plain SHARED ${PROJECT_SOURCE_DIR}/tests/process/version_plain.c)
+set_target_properties(version_plain PROPERTIES PREFIX "")
+target_link_options(version_plain PRIVATE -nostdlib -Wl,--entry,PlainEntry)
+
+tessaly_wine_test(version_wtest
+    SOURCES ${PROJECT_SOURCE_DIR}/tests/process/version_wtest.cpp
+            ${PROJECT_SOURCE_DIR}/tests/process/version_wtest.rc
+            ${PROJECT_SOURCE_DIR}/tests/support/wtest_main.cpp
+    LIBS varnok_core)
+add_dependencies(version_wtest version_plain)
