@@ -41,6 +41,11 @@ public:
     };
     void FillList();
 
+    // For tests that drive the window in their own process.
+    ProcessPanel& Panel() { return panel_; }
+    HMENU ProcessMenu() const { return ::GetSubMenu(contextMenu_.get(), 0); }
+    bool Loading() const { return loader_.Running() || !firstLoadDone_; }
+
 protected:
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
