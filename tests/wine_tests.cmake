@@ -14,7 +14,7 @@ function(tessaly_wine_test name)
     set_tests_properties(${name} PROPERTIES TIMEOUT ${ARG_TIMEOUT} LABELS wine)
 endfunction()
 
-foreach(area settings process shell sysinfo probes controls)
+foreach(area settings process shell sysinfo probes controls memory)
     if(EXISTS ${CMAKE_CURRENT_LIST_DIR}/${area}/wine.cmake)
         include(${CMAKE_CURRENT_LIST_DIR}/${area}/wine.cmake)
     endif()

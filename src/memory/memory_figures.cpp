@@ -15,6 +15,7 @@ MemoryLabels ComputeMemoryLabels(uint64_t totalPhysical, uint64_t availablePhysi
     MemoryLabels labels;
     const double total = MegabyteFigure(totalPhysical);
     const double free = MegabyteFigure(availablePhysical);
+    labels.free = free;
     if (total > 0)
         labels.freeSharePercent = static_cast<int>(std::floor(100 * free / total));
     labels.availableRam = FormatNumber(free, 2) + L" MB";
@@ -29,6 +30,15 @@ MemoryLabels ComputeMemoryLabels(uint64_t totalPhysical, uint64_t availablePhysi
     if (totalWhole > 0)
         labels.freeShare = L"(" + ShortestNumber(std::floor(freeWhole / totalWhole * 100)) + L"%)";
     return labels;
+}
+
+void LowMemoryWatch::Step(double freeMb, double level, double checkOn) {
+    if (std::floor(freeMb) <= level && checkOn == 1)
+        LowMemoryFlag = 1;
+    if (LowMemoryState == 0 && LowMemoryFlag == 1)
+        LowMemoryState = 1;
+    else if (LowMemoryState == 1 || LowMemoryState == 2)
+        ++LowMemoryState;
 }
 
 } // namespace tessaly

@@ -8,6 +8,7 @@
 #include "process/process_query.h"
 #include "process/process_refresh.h"
 #include "process/process_view.h"
+#include "shell/status_texts.h"
 #include "settings/options_dialog.h"
 #include "settings/options_resource.h"
 #include "settings/setting_names.h"
@@ -27,21 +28,34 @@ namespace {
 
 constexpr const wchar_t* kClassName = L"TessalyMainWindow";
 constexpr const wchar_t* kCaption = L"Tessaly";
-constexpr UINT_PTR kTimer3 = 3;
+constexpr UINT_PTR kTimer1 = 1; // memory figures, 100 ms
+constexpr UINT_PTR kTimer3 = 3; // automatic refresh and startup check
+constexpr UINT_PTR kTimer4 = 4; // status bar, 1 s
 constexpr UINT_PTR kWaitTimer = 30;
 constexpr UINT kWaitDelayMs = 250;
 constexpr UINT kProcessesLoaded = WM_APP + 0x301;
 constexpr int kNavWidth96 = 150;
 constexpr COLORREF kNavColour = RGB(0x2B, 0x3A, 0x55);
 
-struct NavButton {
+// The navigation column: section captions (id 0) and buttons.
+struct NavItem {
     int id;
     const wchar_t* caption;
 };
-constexpr NavButton kNavButtons[] = {
-    {IDC_BTN_PROCESS, L"Process"}, {IDC_BTN_KILL, L"Kill Process"}, {IDC_BTN_OPTIONS, L"Options"},
-    {IDC_BTN_MENU, L"Menu"},       {IDC_BTN_END, L"End"},
+constexpr NavItem kNavItems[] = {
+    {0, L"PROCESSES"},
+    {IDC_BTN_PROCESS, L"Process"},
+    {IDC_BTN_KILL, L"Kill Process"},
+    {0, L"MEMORY"},
+    {IDC_BTN_MAIN_WINDOW, L"Main Window"},
+    {IDC_BTN_MEMORY_OPTIONS, L"Options"},
+    {0, L"TESSALY"},
+    {IDC_BTN_OPTIONS, L"Options"},
+    {IDC_BTN_MENU, L"Menu"},
+    {IDC_BTN_END, L"End"},
 };
+constexpr const wchar_t* kProcessesNote =
+    L"View all running programs on your computer, and check if these files are safe to run or not!";
 
 constexpr DWORD kPriorityClasses[] = {IDLE_PRIORITY_CLASS, NORMAL_PRIORITY_CLASS,
                                       HIGH_PRIORITY_CLASS, REALTIME_PRIORITY_CLASS};
@@ -92,9 +106,11 @@ bool MainWindow::Start() {
     ReadSettings();
     ::SetTimer(hwnd(), kTimer3, RefreshIntervalMs(RefreshSeconds), nullptr);
     Centre();
-    LowMemoryFlag = 0;
-    LowMemoryState = 0;
+    lowMemory_ = LowMemoryWatch{};
     InstallHotkey();
+    GetMemoryStatus();
+    ::SetTimer(hwnd(), kTimer1, 100, nullptr);
+    ::SetTimer(hwnd(), kTimer4, 1000, nullptr);
     if (options_.startHidden) {
         // Created minimised: the window goes straight into the notification area.
         TrayArea1.SetVisible(true);
@@ -133,40 +149,77 @@ void MainWindow::CreateControls() {
         ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
         return control;
     };
-    for (size_t i = 0; i < std::size(kNavButtons); ++i)
-        navButtons_[i] =
-            child(L"BUTTON", kNavButtons[i].caption, BS_PUSHBUTTON | WS_TABSTOP, kNavButtons[i].id);
-    Label4 = child(L"STATIC", L"Process Manager", SS_LEFT | SS_NOPREFIX, IDC_LABEL4);
-    ::SendMessageW(Label4, WM_SETFONT, reinterpret_cast<WPARAM>(titleFont_.get()), FALSE);
-    Label8 = child(L"STATIC",
-                   L"View all running programs on your computer, and check if these files are "
-                   L"safe to run or not!",
-                   SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS, IDC_LABEL8);
+    for (const NavItem& item : kNavItems)
+        navControls_.push_back(
+            item.id ? child(L"BUTTON", item.caption, BS_PUSHBUTTON | WS_TABSTOP, item.id)
+                    : child(L"STATIC", item.caption, SS_LEFT | SS_NOPREFIX, 0));
+    Label2_26 = child(L"STATIC", L"Process Manager", SS_LEFT | SS_NOPREFIX, IDC_LABEL4);
+    ::SendMessageW(Label2_26, WM_SETFONT, reinterpret_cast<WPARAM>(titleFont_.get()), FALSE);
+    Label8 = child(L"STATIC", kProcessesNote, SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS, IDC_LABEL8);
     lblProcessCaption =
         child(L"STATIC", L"Running processes:", SS_RIGHT | SS_NOPREFIX, IDC_LBLPROCESSCAPTION);
     lblProcessNo = child(L"STATIC", L"", SS_LEFT | SS_NOPREFIX, IDC_LBLPROCESSNO);
+    StatusBar1 = child(STATUSCLASSNAMEW, L"", SBARS_SIZEGRIP, IDC_STATUSBAR1);
     panel_.Create(hwnd(), font_.get(), boldFont_.get());
     panel_.ContextMenu = [this](POINT at) { ShowProcessMenu(at); };
     panel_.TerminateLink = [this] { TerminateSelected(); };
+    memoryPanel_.Create(hwnd(), font_.get(), boldFont_.get());
+}
+
+void MainWindow::ShowView(View view) {
+    view_ = view;
+    panel_.Show(view == View::Processes);
+    memoryPanel_.Show(view == View::Memory);
+    const wchar_t* title = view == View::Processes ? L"Process Manager"
+                           : view == View::Memory  ? L"Memory Optimizer"
+                                                   : L"Options";
+    const wchar_t* note =
+        view == View::Processes ? kProcessesNote
+        : view == View::Memory
+            ? L"Optimize Ram will free up physical ram used on your computer. To erase "
+              L"memory, use total amount of memory installed in the computer."
+            : L"Set Memory optimization options";
+    ::SetWindowTextW(Label2_26, title);
+    ::SetWindowTextW(Label8, note);
+    ::ShowWindow(lblProcessCaption, view == View::Processes ? SW_SHOW : SW_HIDE);
+    ::ShowWindow(lblProcessNo, view == View::Processes ? SW_SHOW : SW_HIDE);
+    Layout();
 }
 
 void MainWindow::Layout() {
     RECT client{};
     ::GetClientRect(hwnd(), &client);
     const auto s = [&](int v) { return Scale(hwnd(), v); };
-    const int navWidth = s(kNavWidth96), margin = s(12), buttonHeight = s(30);
-    int y = s(64);
-    for (HWND button : navButtons_) {
-        ::MoveWindow(button, margin, y, navWidth - 2 * margin, buttonHeight, TRUE);
-        y += buttonHeight + s(8);
+    ::SendMessageW(StatusBar1, WM_SIZE, 0, 0);
+    RECT status{};
+    ::GetWindowRect(StatusBar1, &status);
+    const int statusHeight = status.bottom - status.top;
+    const int parts[] = {s(190), s(360), s(540), -1};
+    ::SendMessageW(StatusBar1, SB_SETPARTS, 4, reinterpret_cast<LPARAM>(parts));
+    client.bottom -= statusHeight;
+
+    const int navWidth = s(kNavWidth96), margin = s(12), buttonHeight = s(28);
+    int y = s(14);
+    for (size_t i = 0; i < navControls_.size(); ++i) {
+        if (kNavItems[i].id == 0) {
+            y += i ? s(10) : 0;
+            ::MoveWindow(navControls_[i], margin, y, navWidth - 2 * margin, s(16), TRUE);
+            y += s(20);
+        } else {
+            ::MoveWindow(navControls_[i], margin, y, navWidth - 2 * margin, buttonHeight, TRUE);
+            y += buttonHeight + s(6);
+        }
     }
     const int left = navWidth + margin, right = client.right - margin;
-    ::MoveWindow(Label4, left, s(10), s(300), s(30), TRUE);
-    ::MoveWindow(Label8, left, s(40), right - left - s(240), s(18), TRUE);
+    ::MoveWindow(Label2_26, left, s(10), s(300), s(30), TRUE);
+    // The note takes the whole width where the process count is not shown.
+    ::MoveWindow(Label8, left, s(40), right - left - (view_ == View::Processes ? s(240) : 0), s(18),
+                 TRUE);
     ::MoveWindow(lblProcessCaption, right - s(230), s(40), s(170), s(18), TRUE);
     ::MoveWindow(lblProcessNo, right - s(56), s(40), s(56), s(18), TRUE);
     const RECT panel{left, s(64), right, client.bottom - margin};
     panel_.Layout(panel, static_cast<int>(WindowDpi(hwnd())));
+    memoryPanel_.Layout(panel, static_cast<int>(WindowDpi(hwnd())));
 }
 
 void MainWindow::StartPelmora() {
@@ -252,6 +305,8 @@ void MainWindow::OnProcessesLoaded(std::unique_ptr<LoadResult> result) {
     SysInfo = std::move(result->sysInfo);
     FillList();
     panel_.SetRows(std::move(result->rows), result->keep);
+    if (result->keep == ProcessPanel::Keep::Nothing)
+        ShowView(View::Processes);
     ::SetWindowTextW(lblProcessNo, std::to_wstring(SysInfo.ProcessCount()).c_str());
     ::SetCursor(::LoadCursorW(nullptr, IDC_ARROW));
     ::KillTimer(hwnd(), kWaitTimer);
@@ -358,11 +413,41 @@ void MainWindow::ToggleByHotkey() {
 }
 
 void MainWindow::OnTrayMouseMove() {
-    MEMORYSTATUSEX memory{sizeof memory};
-    if (!::GlobalMemoryStatusEx(&memory))
+    // The figures as the memory panel shows them at this moment.
+    TrayArea1.SetToolTip(MainTrayToolTip(memory_.freeMb, memory_.freeShare));
+}
+
+void MainWindow::GetMemoryStatus() {
+    MEMORYSTATUSEX status{sizeof status};
+    if (!::GlobalMemoryStatusEx(&status))
         return;
-    const MemoryLabels labels = ComputeMemoryLabels(memory.ullTotalPhys, memory.ullAvailPhys);
-    TrayArea1.SetToolTip(MainTrayToolTip(labels.freeMb, labels.freeShare));
+    MemoryLabels labels = ComputeMemoryLabels(status.ullTotalPhys, status.ullAvailPhys);
+    if (labels.freeShare.empty())
+        labels.freeShare = memory_.freeShare; // no total: the share keeps its last text
+    memory_ = std::move(labels);
+    pageFileAvailable_ = status.ullAvailPageFile;
+    memoryPanel_.Update(memory_, pageFileAvailable_);
+}
+
+void MainWindow::OnMemoryTick() {
+    GetMemoryStatus();
+    lowMemory_.Step(memory_.free, settings_.Number(kRamOptKey, kLowMemoryLevel),
+                    settings_.Number(kRamOptKey, kLowMemoryOn));
+}
+
+void MainWindow::OnStatusTick() {
+    const auto set = [this](int part, const std::wstring& text) {
+        ::SendMessageW(StatusBar1, SB_SETTEXTW, part, reinterpret_cast<LPARAM>(text.c_str()));
+    };
+    set(0, ProcessCountText(SysInfo.ProcessCount()));
+    if (const auto cpu = CpuUsageText(CpuSampler_->Query()))
+        set(1, *cpu);
+    set(2, RamUsageText(SysInfo.fMemoryInUse()));
+    set(3, kProductWebAddress);
+}
+
+void MainWindow::CheckStartupEntries() {
+    // The startup monitor's periodic check of the Run keys runs from here.
 }
 
 void MainWindow::OnCommand(int id) {
@@ -370,7 +455,14 @@ void MainWindow::OnCommand(int id) {
     case IDC_BTN_PROCESS:
     case IDM_KK2_REFRESH:
         ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
+        ShowView(View::Processes);
         LoadProcesses(ProcessPanel::Keep::Nothing);
+        break;
+    case IDC_BTN_MAIN_WINDOW:
+        ShowView(View::Memory);
+        break;
+    case IDC_BTN_MEMORY_OPTIONS:
+        ShowView(View::MemoryOptions);
         break;
     case IDC_BTN_KILL:
     case IDM_BB_TERMINATE:
@@ -453,8 +545,10 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
              child = ::GetWindow(child, GW_HWNDNEXT))
             ::SendMessageW(
                 child, WM_SETFONT,
-                reinterpret_cast<WPARAM>(child == Label4 ? titleFont_.get() : font_.get()), TRUE);
+                reinterpret_cast<WPARAM>(child == Label2_26 ? titleFont_.get() : font_.get()),
+                TRUE);
         panel_.SetFonts(font_.get(), boldFont_.get());
+        memoryPanel_.SetFonts(font_.get(), boldFont_.get());
         const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
         ::SetWindowPos(hwnd(), nullptr, suggested->left, suggested->top,
                        suggested->right - suggested->left, suggested->bottom - suggested->top,
@@ -477,14 +571,30 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         HDC dc = reinterpret_cast<HDC>(wParam);
         const HWND control = reinterpret_cast<HWND>(lParam);
         ::SetBkMode(dc, TRANSPARENT);
-        ::SetTextColor(dc, control == Label4 ? kNavColour
-                                             : ::GetSysColor(control == Label8 ? COLOR_GRAYTEXT
-                                                                               : COLOR_WINDOWTEXT));
+        if (::GetDlgCtrlID(control) == 0 && ::GetParent(control) == hwnd() &&
+            std::find(navControls_.begin(), navControls_.end(), control) != navControls_.end()) {
+            ::SetTextColor(dc, RGB(0xA9, 0xB8, 0xD0)); // section captions on the dark column
+            return reinterpret_cast<LRESULT>(navBrush_.get());
+        }
+        ::SetTextColor(dc,
+                       control == Label2_26
+                           ? kNavColour
+                           : ::GetSysColor(control == Label8 ? COLOR_GRAYTEXT : COLOR_WINDOWTEXT));
         return reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_WINDOW));
     }
     case WM_TIMER:
-        if (wParam == kTimer3 && AutoRefresh == 1)
-            LoadProcesses(ProcessPanel::Keep::SortAndSelection); // skipped while one still runs
+        if (wParam == kTimer1)
+            OnMemoryTick();
+        if (wParam == kTimer4)
+            OnStatusTick();
+        if (wParam == kTimer3) {
+            // An automatic refresh keeps what the user is looking at, and is skipped while the
+            // previous one still runs.
+            if (AutoRefresh == 1)
+                LoadProcesses(ProcessPanel::Keep::SortAndSelection);
+            if (StartupMonitorOn == 1 && StartupAlertPending == 0)
+                CheckStartupEntries();
+        }
         if (wParam == kWaitTimer) {
             ::KillTimer(hwnd(), kWaitTimer);
             Form3.Show(hwnd());
@@ -504,7 +614,8 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_DESTROY:
         UnregisterHotkeys();
-        ::KillTimer(hwnd(), kTimer3);
+        for (UINT_PTR timer : {kTimer1, kTimer3, kTimer4, kWaitTimer})
+            ::KillTimer(hwnd(), timer);
         TrayArea1.SetVisible(false);
         Form3.Close();
         frmModules.reset();

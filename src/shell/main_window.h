@@ -3,6 +3,8 @@
 #pragma once
 
 #include "controls/tray_area.h"
+#include "memory/memory_figures.h"
+#include "memory/memory_panel.h"
 #include "probes/cpu_sampler.h"
 #include "process/modules_dialog.h"
 #include "process/process_list.h"
@@ -78,12 +80,23 @@ private:
     void ShowFromTray();
     void ToggleByHotkey();
     void OnTrayMouseMove();
+    void GetMemoryStatus();
+    void OnMemoryTick();
+    void OnStatusTick();
+    void CheckStartupEntries();
+    enum class View { Processes, Memory, MemoryOptions };
+    void ShowView(View view);
+    View view_ = View::Processes;
 
     StartOptions options_;
     SettingsStore& settings_;
     TrayArea TrayArea1;
     WaitWindow Form3;
-    ProcessPanel panel_;
+    ProcessPanel panel_;      // Frame5
+    MemoryPanel memoryPanel_; // Frame1
+    MemoryLabels memory_;     // the last memory reading, as the panel shows it
+    uint64_t pageFileAvailable_ = 0;
+    LowMemoryWatch lowMemory_;
     std::unique_ptr<ModulesDialog> frmModules;
     std::unique_ptr<CpuSampler> CpuSampler_;
     clsSysInfo SysInfo;
@@ -96,15 +109,14 @@ private:
     int StartupMonitorOn = 0;
     int StartupAlertPending = 0;
     int HotkeyCount = 0;
-    int LowMemoryFlag = 0;
-    int LowMemoryState = 0;
     bool firstLoadDone_ = false;
 
     HWND lblProcessNo = nullptr;
     HWND lblProcessCaption = nullptr;
-    HWND Label4 = nullptr;
+    HWND Label2_26 = nullptr; // the view's title
     HWND Label8 = nullptr;
-    HWND navButtons_[5] = {};
+    HWND StatusBar1 = nullptr;
+    std::vector<HWND> navControls_;
     UniqueFont font_, titleFont_, boldFont_;
     UniqueBrush navBrush_;
     UniqueIcon bigIcon_, smallIcon_;

@@ -18,8 +18,8 @@ void WaitWindow::Show(HWND owner) {
     const int width = Scale(owner, 340), height = Scale(owner, 110);
     RECT work{};
     ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-    Create(kClassName, L"Please wait", WS_POPUP | WS_CAPTION | WS_BORDER, WS_EX_TOOLWINDOW | WS_EX_TOPMOST,
-           work.left + (work.right - work.left - width) / 2,
+    Create(kClassName, L"Please wait", WS_POPUP | WS_CAPTION | WS_BORDER,
+           WS_EX_TOOLWINDOW | WS_EX_TOPMOST, work.left + (work.right - work.left - width) / 2,
            work.top + (work.bottom - work.top - height) / 2, width, height, owner);
     if (!hwnd())
         return;
@@ -34,10 +34,10 @@ void WaitWindow::Show(HWND owner) {
                                   client.right - 2 * margin, Scale(hwnd(), 18), hwnd(),
                                   reinterpret_cast<HMENU>(IDC_WAIT_TEXT), nullptr, nullptr);
     ::SendMessageW(text, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
-    HWND bar = ::CreateWindowExW(0, PROGRESS_CLASSW, L"", WS_CHILD | WS_VISIBLE | PBS_MARQUEE,
-                                 margin, margin + Scale(hwnd(), 26), client.right - 2 * margin,
-                                 Scale(hwnd(), 16), hwnd(),
-                                 reinterpret_cast<HMENU>(IDC_WAIT_PROGRESS), nullptr, nullptr);
+    HWND bar =
+        ::CreateWindowExW(0, PROGRESS_CLASSW, L"", WS_CHILD | WS_VISIBLE | PBS_MARQUEE, margin,
+                          margin + Scale(hwnd(), 26), client.right - 2 * margin, Scale(hwnd(), 16),
+                          hwnd(), reinterpret_cast<HMENU>(IDC_WAIT_PROGRESS), nullptr, nullptr);
     ::SendMessageW(bar, PBM_SETMARQUEE, TRUE, 30);
     ::ShowWindow(hwnd(), SW_SHOWNOACTIVATE);
     ::UpdateWindow(hwnd());

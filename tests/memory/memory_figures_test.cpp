@@ -1,3 +1,4 @@
+#include "controls/tray_logic.h"
 #include "memory/memory_figures.h"
 
 #include <gtest/gtest.h>
@@ -73,6 +74,48 @@ TEST(ComputeMemoryLabels, NoTotalGivesNoShare) {
     const MemoryLabels tiny = ComputeMemoryLabels(kMb / 100, kMb / 200);
     EXPECT_EQ(tiny.freeSharePercent, 0);
     EXPECT_EQ(tiny.freeShare, L"");
+}
+
+} // namespace
+} // namespace tessaly
+
+namespace tessaly {
+namespace {
+
+TEST(LowMemoryWatch, StaysQuietWhileTheCheckIsOffOrMemoryIsAboveTheLevel) {
+    LowMemoryWatch watch;
+    for (int tick = 0; tick < 5; ++tick)
+        watch.Step(100.0, 200, 0); // below the level, but the check is off
+    for (int tick = 0; tick < 5; ++tick)
+        watch.Step(300.0, 200, 1); // check on, plenty free
+    EXPECT_EQ(watch.LowMemoryFlag, 0);
+    EXPECT_EQ(watch.LowMemoryState, 0);
+}
+
+TEST(LowMemoryWatch, CountsUpOneStepPerTickAndStaysAtThree) {
+    LowMemoryWatch watch;
+    watch.Step(200.9, 200, 1); // whole megabytes: 200 <= 200
+    EXPECT_EQ(watch.LowMemoryFlag, 1);
+    EXPECT_EQ(watch.LowMemoryState, 1);
+    watch.Step(900, 200, 1); // memory back, the flag stays up
+    EXPECT_EQ(watch.LowMemoryFlag, 1);
+    EXPECT_EQ(watch.LowMemoryState, 2);
+    watch.Step(900, 200, 0);
+    EXPECT_EQ(watch.LowMemoryState, 3);
+    watch.Step(900, 200, 0);
+    EXPECT_EQ(watch.LowMemoryState, 3);
+}
+
+TEST(LowMemoryWatch, OnlyACheckValueOfExactlyOneCounts) {
+    LowMemoryWatch watch;
+    watch.Step(10, 200, 2);
+    watch.Step(10, 200, 0.5);
+    EXPECT_EQ(watch.LowMemoryFlag, 0);
+}
+
+TEST(MainTrayToolTip, NamesFreeMemoryAndShare) {
+    const MemoryLabels labels = ComputeMemoryLabels(268435456ull, 100000000ull);
+    EXPECT_EQ(MainTrayToolTip(labels.freeMb, labels.freeShare), L"Tessaly - 95 Mb free (37%)");
 }
 
 } // namespace

@@ -1,0 +1,39 @@
+// The memory panel (Frame1) of the main window: physical memory as figures, a bar of the free
+// share and a scale of the total.
+#pragma once
+
+#include "memory/memory_figures.h"
+#include "win32/handles.h"
+
+#include <windows.h>
+
+namespace tessaly {
+
+class MemoryPanel {
+public:
+    void Create(HWND parent, HFONT font, HFONT boldFont);
+    void SetFonts(HFONT font, HFONT boldFont);
+    void Layout(const RECT& area, int dpi);
+    void Show(bool visible);
+
+    // Puts a reading on the controls; texts that did not change are not touched.
+    void Update(const MemoryLabels& labels, uint64_t pageFileAvailable);
+
+private:
+    HWND parent_ = nullptr;
+    HWND graphCaption_ = nullptr;
+    HWND ProgressBar1 = nullptr;
+    HWND scale_[5] = {}; // Label2(3), Label2(15), Label2(9), Label2(16), "0 Mb"
+    HWND captions_[5] = {};
+    HWND LblMaxPhyicalRam = nullptr;
+    HWND ProgressBar2 = nullptr;
+    HWND lblavailableRAM = nullptr;
+    HWND Label2_4 = nullptr;
+    HWND Label2_5 = nullptr;
+    HWND Label2_7 = nullptr;
+    HWND pageFile_ = nullptr;
+    HWND Command1 = nullptr;
+    HWND tooltip_ = nullptr;
+};
+
+} // namespace tessaly
