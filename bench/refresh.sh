@@ -4,7 +4,7 @@
 set -euo pipefail
 . "$(dirname "$0")/../scripts/lib.sh"
 ensure_packages
-build_windows >/dev/null
+build_windows refresh_bench idle_child >/dev/null
 make_prefix "$TESSALY_ROOT/build/bench-wineprefix"
 /usr/lib/wine/wineserver -p >/dev/null 2>&1 || true
 trap 'stop_prefix' EXIT

@@ -5,7 +5,7 @@
 set -euo pipefail
 . "$(dirname "$0")/../scripts/lib.sh"
 ensure_packages
-build_windows >/dev/null
+build_windows varnok pelmora baseline_list startup_bench >/dev/null
 start_xvfb
 make_prefix "$TESSALY_ROOT/build/bench-wineprefix"
 /usr/lib/wine/wineserver -p >/dev/null 2>&1 || true # one server for the whole run

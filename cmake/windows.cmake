@@ -60,6 +60,14 @@ target_link_libraries(pelmora PRIVATE tessaly_shared)
 target_include_directories(pelmora PRIVATE src)
 tessaly_version_resource(pelmora "Tessaly status monitor")
 
+# Benchmarks (bench/*.sh run them).
+add_subdirectory(${PROJECT_SOURCE_DIR}/bench ${CMAKE_BINARY_DIR}/bench)
+
+option(TESSALY_WINE_TESTS "Build the tests that run under Wine" ON)
+if(NOT TESSALY_WINE_TESTS)
+    return()
+endif()
+
 # Tests run under Wine; the test script provides WINEPREFIX and DISPLAY.
 set(CMAKE_CROSSCOMPILING_EMULATOR ${PROJECT_SOURCE_DIR}/scripts/wine-run)
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
@@ -67,4 +75,3 @@ set(gtest_disable_pthreads OFF CACHE BOOL "" FORCE)
 add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 
 include(${PROJECT_SOURCE_DIR}/tests/wine_tests.cmake)
-add_subdirectory(${PROJECT_SOURCE_DIR}/bench ${CMAKE_BINARY_DIR}/bench)

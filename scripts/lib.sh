@@ -21,9 +21,14 @@ ensure_packages() {
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 }
 
+# Builds the Windows tree; with arguments, only those targets.
 build_windows() {
     cmake --preset windows -S "$TESSALY_ROOT" >/dev/null
-    cmake --build --preset windows
+    if [ $# -gt 0 ]; then
+        cmake --build --preset windows --target "$@"
+    else
+        cmake --build --preset windows
+    fi
 }
 
 build_host() {

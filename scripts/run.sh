@@ -6,7 +6,7 @@ set -euo pipefail
 . "$(dirname "$0")/lib.sh"
 
 ensure_packages
-build_windows >/dev/null
+build_windows varnok pelmora >/dev/null
 exe=$TESSALY_ROOT/build/windows/varnok.exe
 
 export WINEPREFIX=${TESSALY_WINEPREFIX:-$TESSALY_ROOT/build/wineprefix}

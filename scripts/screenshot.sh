@@ -5,7 +5,7 @@ set -euo pipefail
 . "$(dirname "$0")/lib.sh"
 
 ensure_packages
-build_windows >/dev/null
+build_windows varnok pelmora >/dev/null
 exe=$TESSALY_ROOT/build/windows/varnok.exe
 out=${TESSALY_SCREENSHOT:-$TESSALY_ROOT/build/screenshots/varnok.png}
 mkdir -p "$(dirname "$out")"

@@ -16,9 +16,11 @@ constexpr const wchar_t* kCaptions[] = {L"Total :", L"Free physical memory:",
                                         L"Used physical memory:", L"Free :",
                                         L"Free space in page file:"};
 
-void SetTextIfChanged(HWND control, const std::wstring& text) {
-    if (WindowText(control) != text)
+void SetTextIfChanged(HWND control, std::wstring& shown, const std::wstring& text) {
+    if (shown != text) {
+        shown = text;
         ::SetWindowTextW(control, text.c_str());
+    }
 }
 
 } // namespace
@@ -105,6 +107,7 @@ void MemoryPanel::Layout(const RECT& area, int dpi) {
 }
 
 void MemoryPanel::Show(bool visible) {
+    visible_ = visible;
     for (HWND control :
          {graphCaption_, ProgressBar1, scale_[0],        scale_[1],    scale_[2],
           scale_[3],     scale_[4],    captions_[0],     captions_[1], captions_[2],
@@ -114,23 +117,25 @@ void MemoryPanel::Show(bool visible) {
 }
 
 void MemoryPanel::Update(const MemoryLabels& labels, uint64_t pageFileAvailable) {
-    if (static_cast<int>(::SendMessageW(ProgressBar1, PBM_GETPOS, 0, 0)) != labels.freeSharePercent)
+    if (shownShare_ != labels.freeSharePercent) {
+        shownShare_ = labels.freeSharePercent;
         ::SendMessageW(ProgressBar1, PBM_SETPOS, labels.freeSharePercent, 0);
-    if (::SendMessageW(ProgressBar2, PBM_GETPOS, 0, 0) != 100)
         ::SendMessageW(ProgressBar2, PBM_SETPOS, 100, 0);
-    SetTextIfChanged(lblavailableRAM, labels.availableRam);
-    SetTextIfChanged(LblMaxPhyicalRam, labels.maxPhysicalRam);
-    SetTextIfChanged(scale_[0], labels.maxPhysicalRam);
-    SetTextIfChanged(scale_[1], labels.threeQuarters);
-    SetTextIfChanged(scale_[2], labels.halfTotal);
-    SetTextIfChanged(scale_[3], labels.quarter);
-    SetTextIfChanged(Label2_5, labels.freeMb);
-    SetTextIfChanged(Label2_4, labels.usedMb);
+    }
+    MemoryLabels& shown = shown_;
+    SetTextIfChanged(lblavailableRAM, shown.availableRam, labels.availableRam);
+    SetTextIfChanged(LblMaxPhyicalRam, shown.maxPhysicalRam, labels.maxPhysicalRam);
+    SetTextIfChanged(scale_[0], shownScaleTop_, labels.maxPhysicalRam);
+    SetTextIfChanged(scale_[1], shown.threeQuarters, labels.threeQuarters);
+    SetTextIfChanged(scale_[2], shown.halfTotal, labels.halfTotal);
+    SetTextIfChanged(scale_[3], shown.quarter, labels.quarter);
+    SetTextIfChanged(Label2_5, shown.freeMb, labels.freeMb);
+    SetTextIfChanged(Label2_4, shown.usedMb, labels.usedMb);
     // With no total the share cannot be worked out; the label keeps what it showed.
     if (!labels.freeShare.empty())
-        SetTextIfChanged(Label2_7, labels.freeShare);
+        SetTextIfChanged(Label2_7, shown.freeShare, labels.freeShare);
     SetTextIfChanged(
-        pageFile_,
+        pageFile_, shownPageFile_,
         FormatNumber(std::floor(static_cast<double>(pageFileAvailable) / 1048576.0 + 0.5), 0,
                      true) +
             L" Mb");

@@ -18,6 +18,7 @@ public:
 
     // Puts a reading on the controls; texts that did not change are not touched.
     void Update(const MemoryLabels& labels, uint64_t pageFileAvailable);
+    bool Visible() const { return visible_; }
 
 private:
     HWND parent_ = nullptr;
@@ -34,6 +35,11 @@ private:
     HWND pageFile_ = nullptr;
     HWND Command1 = nullptr;
     HWND tooltip_ = nullptr;
+    bool visible_ = false;
+    // What the controls show, so a tick compares data rather than asking every control.
+    MemoryLabels shown_;
+    std::wstring shownPageFile_, shownScaleTop_;
+    int shownShare_ = -1;
 };
 
 } // namespace tessaly

@@ -20,26 +20,23 @@ UniqueRegKey OpenKey(HKEY root, std::wstring_view subKey, REGSAM access, LONG* s
 }
 } // namespace
 
-bool fReadValue(HKEY root, std::wstring_view subKey, std::wstring_view valueName,
-                std::wstring& value) {
-    // Query rights only: an account that may not write the machine hive can still read it.
-    const UniqueRegKey key = OpenKey(root, subKey, KEY_QUERY_VALUE);
-    if (!key) {
-        value.clear();
-        return false;
-    }
+namespace {
+// Reads one value of an open key as text; see fReadValue.
+bool ReadOpenKey(HKEY key, std::wstring_view valueName, std::wstring& value, LONG* statusOut) {
     const std::wstring name(valueName);
     std::vector<BYTE> data(1024);
     DWORD type = 0;
     LONG status = ERROR_MORE_DATA;
     for (int attempt = 0; attempt < 8 && status == ERROR_MORE_DATA; ++attempt) {
         DWORD size = static_cast<DWORD>(data.size());
-        status = ::RegQueryValueExW(key.get(), name.c_str(), nullptr, &type, data.data(), &size);
+        status = ::RegQueryValueExW(key, name.c_str(), nullptr, &type, data.data(), &size);
         if (status == ERROR_MORE_DATA)
             data.resize(size + sizeof(wchar_t)); // the value may grow between two calls
         else
             data.resize(size);
     }
+    if (statusOut)
+        *statusOut = status;
     if (status != ERROR_SUCCESS) {
         value.clear();
         return false;
@@ -47,7 +44,8 @@ bool fReadValue(HKEY root, std::wstring_view subKey, std::wstring_view valueName
     switch (type) {
     case REG_SZ:
     case REG_EXPAND_SZ: {
-        std::wstring text(reinterpret_cast<const wchar_t*>(data.data()), data.size() / sizeof(wchar_t));
+        std::wstring text(reinterpret_cast<const wchar_t*>(data.data()),
+                          data.size() / sizeof(wchar_t));
         const size_t nul = text.find(L'\0');
         if (nul != std::wstring::npos)
             text.resize(nul);
@@ -62,6 +60,18 @@ bool fReadValue(HKEY root, std::wstring_view subKey, std::wstring_view valueName
         break;
     }
     return true;
+}
+} // namespace
+
+bool fReadValue(HKEY root, std::wstring_view subKey, std::wstring_view valueName,
+                std::wstring& value) {
+    // Query rights only: an account that may not write the machine hive can still read it.
+    const UniqueRegKey key = OpenKey(root, subKey, KEY_QUERY_VALUE);
+    if (!key) {
+        value.clear();
+        return false;
+    }
+    return ReadOpenKey(key.get(), valueName, value, nullptr);
 }
 
 LONG WriteValueStatus(HKEY root, std::wstring_view subKey, std::wstring_view valueName,
@@ -92,7 +102,8 @@ HKEY fRootKey(std::wstring_view topKey) {
     if (top.empty())
         return nullptr;
     const DWORD attributes = ::GetFileAttributesW(std::wstring(topKey).c_str());
-    const bool isFile = attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+    const bool isFile =
+        attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
     return isFile ? kIniFileRoot : nullptr;
 }
 
@@ -138,6 +149,37 @@ SettingsStore::Stored SettingsStore::Write(std::wstring_view subKey, std::wstrin
         return Stored::Machine;
     }
     return fWriteValue(user_, subKey, name, value) ? Stored::User : Stored::Failed;
+}
+
+HeldSettingsKey::HeldSettingsKey(const SettingsStore& store, std::wstring subKey)
+    : machineRoot_(store.MachineRoot()), userRoot_(store.UserRoot()), subKey_(std::move(subKey)) {}
+
+bool HeldSettingsKey::ReadFrom(UniqueRegKey& key, std::wstring_view name, std::wstring& value) {
+    if (!key)
+        return false;
+    LONG status = ERROR_SUCCESS;
+    if (ReadOpenKey(key.get(), name, value, &status))
+        return true;
+    if (status == ERROR_KEY_DELETED) {
+        key.reset(); // someone removed the key: look for it again
+        nextOpen_ = 0;
+    }
+    return false;
+}
+
+double HeldSettingsKey::Number(std::wstring_view name) {
+    const unsigned long long now = ::GetTickCount64();
+    if ((!machine_ || !user_) && now >= nextOpen_) {
+        nextOpen_ = now + 1000;
+        if (!user_)
+            user_ = OpenKey(userRoot_, subKey_, KEY_QUERY_VALUE);
+        if (!machine_)
+            machine_ = OpenKey(machineRoot_, subKey_, KEY_QUERY_VALUE);
+    }
+    std::wstring value;
+    if (ReadFrom(user_, name, value) || ReadFrom(machine_, name, value))
+        return LeadingNumber(value);
+    return 0;
 }
 
 } // namespace tessaly

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include "win32/handles.h"
+
 #include <optional>
 #include <string>
 #include <string_view>
@@ -46,6 +48,8 @@ public:
         : machine_(machine), user_(user) {}
 
     std::optional<std::wstring> Read(std::wstring_view subKey, std::wstring_view name) const;
+    HKEY MachineRoot() const { return machine_; }
+    HKEY UserRoot() const { return user_; }
     std::wstring Text(std::wstring_view subKey, std::wstring_view name) const {
         return Read(subKey, name).value_or(std::wstring());
     }
@@ -57,6 +61,25 @@ public:
 private:
     HKEY machine_;
     HKEY user_;
+};
+
+// A settings key read many times a second: it stays open between reads (user and machine hive
+// alike), and a key that is missing is looked for again at most once a second, so a tick
+// costs a value query rather than an open, a query and a close per hive.
+class HeldSettingsKey {
+public:
+    HeldSettingsKey(const SettingsStore& store, std::wstring subKey);
+
+    // The leading number of the value, user first; 0 when missing.
+    double Number(std::wstring_view name);
+
+private:
+    bool ReadFrom(UniqueRegKey& key, std::wstring_view name, std::wstring& value);
+
+    HKEY machineRoot_, userRoot_;
+    std::wstring subKey_;
+    UniqueRegKey machine_, user_;
+    unsigned long long nextOpen_ = 0;
 };
 
 } // namespace tessaly

@@ -64,7 +64,7 @@ constexpr int kPriorityItems[] = {IDM_P1_IDLE, IDM_P2_NORMAL, IDM_P3_HIGH, IDM_P
 } // namespace
 
 MainWindow::MainWindow(StartOptions options, SettingsStore& settings)
-    : options_(options), settings_(settings) {}
+    : options_(options), settings_(settings), ramOptions_(settings, kRamOptKey) {}
 
 MainWindow::~MainWindow() = default;
 
@@ -170,6 +170,8 @@ void MainWindow::ShowView(View view) {
     view_ = view;
     panel_.Show(view == View::Processes);
     memoryPanel_.Show(view == View::Memory);
+    if (view == View::Memory)
+        memoryPanel_.Update(memory_, pageFileAvailable_);
     const wchar_t* title = view == View::Processes ? L"Process Manager"
                            : view == View::Memory  ? L"Memory Optimizer"
                                                    : L"Options";
@@ -421,22 +423,34 @@ void MainWindow::GetMemoryStatus() {
     MEMORYSTATUSEX status{sizeof status};
     if (!::GlobalMemoryStatusEx(&status))
         return;
-    MemoryLabels labels = ComputeMemoryLabels(status.ullTotalPhys, status.ullAvailPhys);
-    if (labels.freeShare.empty())
-        labels.freeShare = memory_.freeShare; // no total: the share keeps its last text
-    memory_ = std::move(labels);
     pageFileAvailable_ = status.ullAvailPageFile;
-    memoryPanel_.Update(memory_, pageFileAvailable_);
+    // The labels follow from the two figures alone; most ticks find them unchanged.
+    const double total = MegabyteFigure(status.ullTotalPhys),
+                 free = MegabyteFigure(status.ullAvailPhys);
+    if (total != memoryTotal_ || free != memory_.free || memory_.availableRam.empty()) {
+        memoryTotal_ = total;
+        MemoryLabels labels = ComputeMemoryLabels(status.ullTotalPhys, status.ullAvailPhys);
+        if (labels.freeShare.empty())
+            labels.freeShare = memory_.freeShare; // no total: the share keeps its last text
+        memory_ = std::move(labels);
+    }
+    // The figures are kept current always (the tray tooltip reads them); the controls only
+    // while someone can see them.
+    if (memoryPanel_.Visible() && ::IsWindowVisible(hwnd()))
+        memoryPanel_.Update(memory_, pageFileAvailable_);
 }
 
 void MainWindow::OnMemoryTick() {
     GetMemoryStatus();
-    lowMemory_.Step(memory_.free, settings_.Number(kRamOptKey, kLowMemoryLevel),
-                    settings_.Number(kRamOptKey, kLowMemoryOn));
+    lowMemory_.Step(memory_.free, ramOptions_.Number(kLowMemoryLevel),
+                    ramOptions_.Number(kLowMemoryOn));
 }
 
 void MainWindow::OnStatusTick() {
     const auto set = [this](int part, const std::wstring& text) {
+        if (statusTexts_[part] == text)
+            return;
+        statusTexts_[part] = text;
         ::SendMessageW(StatusBar1, SB_SETTEXTW, part, reinterpret_cast<LPARAM>(text.c_str()));
     };
     set(0, ProcessCountText(SysInfo.ProcessCount()));
@@ -534,6 +548,14 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             Layout();
         }
         return 0;
+    case WM_SETTINGCHANGE:
+        RefreshNumberFormat();
+        return Default(message, wParam, lParam);
+    case WM_SHOWWINDOW:
+        // Back from the tray or the hotkey: the panel catches up with the figures at once.
+        if (wParam && memoryPanel_.Visible())
+            memoryPanel_.Update(memory_, pageFileAvailable_);
+        return Default(message, wParam, lParam);
     case WM_GETMINMAXINFO: {
         auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
         info->ptMinTrackSize = {Scale(hwnd(), 640), Scale(hwnd(), 460)};

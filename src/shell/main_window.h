@@ -96,7 +96,9 @@ private:
     MemoryPanel memoryPanel_; // Frame1
     MemoryLabels memory_;     // the last memory reading, as the panel shows it
     uint64_t pageFileAvailable_ = 0;
+    double memoryTotal_ = -1;
     LowMemoryWatch lowMemory_;
+    HeldSettingsKey ramOptions_; // "trigg" and "3", read every memory tick
     std::unique_ptr<ModulesDialog> frmModules;
     std::unique_ptr<CpuSampler> CpuSampler_;
     clsSysInfo SysInfo;
@@ -116,6 +118,7 @@ private:
     HWND Label2_26 = nullptr; // the view's title
     HWND Label8 = nullptr;
     HWND StatusBar1 = nullptr;
+    std::wstring statusTexts_[4]; // what the status bar shows
     std::vector<HWND> navControls_;
     UniqueFont font_, titleFont_, boldFont_;
     UniqueBrush navBrush_;

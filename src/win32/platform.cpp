@@ -3,6 +3,7 @@
 #include "common/number_format.h"
 #include "common/text.h"
 
+#include <mutex>
 #include <vector>
 
 namespace tessaly {
@@ -11,8 +12,8 @@ namespace {
 std::string Narrow(UINT codePage, std::wstring_view text) {
     if (text.empty())
         return {};
-    const int length = ::WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()),
-                                             nullptr, 0, nullptr, nullptr);
+    const int length = ::WideCharToMultiByte(
+        codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
     std::string out(length > 0 ? length : 0, '\0');
     if (length > 0)
         ::WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), out.data(),
@@ -38,15 +39,47 @@ wchar_t FoldCase(wchar_t c) {
     return folded;
 }
 
+namespace {
+// The user's separators, read once and again after a settings change: the memory figures are
+// formatted ten times a second, and reading the locale is not free.
+struct Separators {
+    std::mutex lock;
+    bool known = false;
+    wchar_t decimal[8] = L".";
+    wchar_t thousand[8] = L",";
+};
+Separators& UserSeparators() {
+    static Separators separators;
+    return separators;
+}
+} // namespace
+
+void RefreshNumberFormat() {
+    Separators& s = UserSeparators();
+    std::lock_guard guard(s.lock);
+    s.known = false;
+}
+
 std::wstring FormatNumber(double value, int decimals, bool grouping) {
     const std::wstring plain = [&] {
         wchar_t buffer[64];
         swprintf(buffer, 64, L"%.*f", decimals, RoundHalfAway(value, decimals));
         return std::wstring(buffer);
     }();
-    wchar_t decimal[8] = L".", thousand[8] = L",";
-    ::GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, LOCALE_SDECIMAL, decimal, 8);
-    ::GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, LOCALE_STHOUSAND, thousand, 8);
+    wchar_t decimal[8], thousand[8];
+    {
+        Separators& s = UserSeparators();
+        std::lock_guard guard(s.lock);
+        if (!s.known) {
+            if (!::GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, LOCALE_SDECIMAL, s.decimal, 8))
+                wcscpy(s.decimal, L".");
+            if (!::GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, LOCALE_STHOUSAND, s.thousand, 8))
+                wcscpy(s.thousand, L",");
+            s.known = true;
+        }
+        wcscpy(decimal, s.decimal);
+        wcscpy(thousand, s.thousand);
+    }
     NUMBERFMTW format{};
     format.NumDigits = static_cast<UINT>(decimals);
     format.LeadingZero = 1;
@@ -60,10 +93,18 @@ std::wstring FormatNumber(double value, int decimals, bool grouping) {
     return plain;
 }
 
-std::string ToAnsi(std::wstring_view text) { return Narrow(CP_ACP, text); }
-std::string ToUtf8(std::wstring_view text) { return Narrow(CP_UTF8, text); }
-std::wstring FromAnsi(std::string_view text) { return Widen(CP_ACP, text); }
-std::wstring FromUtf8(std::string_view text) { return Widen(CP_UTF8, text); }
+std::string ToAnsi(std::wstring_view text) {
+    return Narrow(CP_ACP, text);
+}
+std::string ToUtf8(std::wstring_view text) {
+    return Narrow(CP_UTF8, text);
+}
+std::wstring FromAnsi(std::string_view text) {
+    return Widen(CP_ACP, text);
+}
+std::wstring FromUtf8(std::string_view text) {
+    return Widen(CP_UTF8, text);
+}
 
 std::wstring ErrorText(DWORD code) {
     wchar_t* buffer = nullptr;
@@ -101,8 +142,8 @@ OsVersion RealOsVersion() {
     using RtlGetVersionFn = LONG(WINAPI*)(OSVERSIONINFOW*);
     OSVERSIONINFOW info{};
     info.dwOSVersionInfoSize = sizeof info;
-    const auto rtlGetVersion = reinterpret_cast<RtlGetVersionFn>(
-        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "RtlGetVersion")));
+    const auto rtlGetVersion = reinterpret_cast<RtlGetVersionFn>(reinterpret_cast<void*>(
+        ::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "RtlGetVersion")));
     if (!rtlGetVersion || rtlGetVersion(&info) != 0)
         return {};
     return {info.dwMajorVersion, info.dwMinorVersion, info.dwBuildNumber, info.dwPlatformId};
@@ -121,7 +162,9 @@ UINT WindowDpi(HWND window) {
     return dpi ? dpi : 96;
 }
 
-int Scale(HWND window, int pixels96) { return ::MulDiv(pixels96, static_cast<int>(WindowDpi(window)), 96); }
+int Scale(HWND window, int pixels96) {
+    return ::MulDiv(pixels96, static_cast<int>(WindowDpi(window)), 96);
+}
 
 std::wstring WindowText(HWND window) {
     const int length = ::GetWindowTextLengthW(window);

@@ -13,6 +13,10 @@ std::string ToUtf8(std::wstring_view text);
 std::wstring FromAnsi(std::string_view text);
 std::wstring FromUtf8(std::string_view text);
 
+// Forgets the user's number separators, so the next formatted number reads them afresh
+// (after WM_SETTINGCHANGE).
+void RefreshNumberFormat();
+
 // The message of a Windows error code, without the trailing line break.
 std::wstring ErrorText(DWORD code);
 
