@@ -22,6 +22,7 @@ target_link_libraries(tessaly_shared PUBLIC tessaly_pure comctl32 shell32 advapi
                       version shlwapi)
 
 add_library(varnok_core STATIC
+    src/memory/memory_options_panel.cpp
     src/memory/memory_panel.cpp
     src/process/file_version.cpp
     src/process/process_panel.cpp

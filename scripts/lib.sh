@@ -45,6 +45,12 @@ make_prefix() {
     "$WINE64" wineboot -i >/dev/null 2>&1 || true
     "$WINE64" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
     "$WINE64" reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /t REG_SZ /d Y /f >/dev/null 2>&1
+    # The desktop process (which holds the tray) read the X11 settings before they were
+    # written: restart the prefix so it runs with them, and so the background services start
+    # here rather than inside the first test, whose output pipe they would keep open.
+    /usr/lib/wine/wineserver -k >/dev/null 2>&1 || true
+    /usr/lib/wine/wineserver -w >/dev/null 2>&1 || true
+    "$WINE64" wineboot >/dev/null 2>&1 || true
 }
 
 stop_prefix() {

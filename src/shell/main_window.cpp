@@ -164,12 +164,15 @@ void MainWindow::CreateControls() {
     panel_.ContextMenu = [this](POINT at) { ShowProcessMenu(at); };
     panel_.TerminateLink = [this] { TerminateSelected(); };
     memoryPanel_.Create(hwnd(), font_.get(), boldFont_.get());
+    memoryOptions_.Create(hwnd(), font_.get(), settings_);
+    memoryOptions_.Saved = [this] { InstallHotkey(); };
 }
 
 void MainWindow::ShowView(View view) {
     view_ = view;
     panel_.Show(view == View::Processes);
     memoryPanel_.Show(view == View::Memory);
+    memoryOptions_.Show(view == View::MemoryOptions);
     if (view == View::Memory)
         memoryPanel_.Update(memory_, pageFileAvailable_);
     const wchar_t* title = view == View::Processes ? L"Process Manager"
@@ -222,6 +225,7 @@ void MainWindow::Layout() {
     const RECT panel{left, s(64), right, client.bottom - margin};
     panel_.Layout(panel, static_cast<int>(WindowDpi(hwnd())));
     memoryPanel_.Layout(panel, static_cast<int>(WindowDpi(hwnd())));
+    memoryOptions_.Layout(panel, static_cast<int>(WindowDpi(hwnd())));
 }
 
 void MainWindow::StartPelmora() {
@@ -520,7 +524,8 @@ void MainWindow::OnCommand(int id) {
 LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_COMMAND:
-        OnCommand(LOWORD(wParam));
+        if (!memoryOptions_.OnCommand(LOWORD(wParam), HIWORD(wParam)))
+            OnCommand(LOWORD(wParam));
         return 0;
     case WM_NOTIFY: {
         LRESULT result = 0;
@@ -571,6 +576,7 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
                 TRUE);
         panel_.SetFonts(font_.get(), boldFont_.get());
         memoryPanel_.SetFonts(font_.get(), boldFont_.get());
+        memoryOptions_.SetFont(font_.get());
         const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
         ::SetWindowPos(hwnd(), nullptr, suggested->left, suggested->top,
                        suggested->right - suggested->left, suggested->bottom - suggested->top,

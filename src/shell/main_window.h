@@ -4,6 +4,7 @@
 
 #include "controls/tray_area.h"
 #include "memory/memory_figures.h"
+#include "memory/memory_options_panel.h"
 #include "memory/memory_panel.h"
 #include "probes/cpu_sampler.h"
 #include "process/modules_dialog.h"
@@ -94,7 +95,8 @@ private:
     WaitWindow Form3;
     ProcessPanel panel_;      // Frame5
     MemoryPanel memoryPanel_; // Frame1
-    MemoryLabels memory_;     // the last memory reading, as the panel shows it
+    MemoryOptionsPanel memoryOptions_;
+    MemoryLabels memory_; // the last memory reading, as the panel shows it
     uint64_t pageFileAvailable_ = 0;
     double memoryTotal_ = -1;
     LowMemoryWatch lowMemory_;

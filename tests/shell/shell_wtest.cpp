@@ -1,0 +1,520 @@
+// The two programs as the user meets them: real varnok.exe and pelmora.exe processes started
+// from the build folder, watched through their windows, the shell's notification area and
+// the process table.
+#include "controls/tray_area.h"
+#include "shell/main_window.h"
+#include "shell/resource.h"
+#include "win32/handles.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+#include <shellapi.h>
+#include <tlhelp32.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cwctype>
+#include <functional>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace tessaly {
+namespace {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+constexpr const wchar_t* kVarnok = L"varnok.exe";
+constexpr const wchar_t* kPelmora = L"pelmora.exe";
+constexpr const wchar_t* kMainClass = L"TessalyMainWindow";
+constexpr const wchar_t* kTrayClass = L"TessalyTrayArea";
+constexpr auto kStartTimeout = 20s;
+
+// Polls until `done` holds or the time is up; the last answer counts.
+bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
+    const auto end = Clock::now() + timeout;
+    while (!done()) {
+        if (Clock::now() >= end)
+            return done();
+        std::this_thread::sleep_for(50ms);
+    }
+    return true;
+}
+
+std::wstring BuildFolder() {
+    wchar_t path[MAX_PATH * 4];
+    const DWORD length = ::GetModuleFileNameW(nullptr, path, ARRAYSIZE(path));
+    std::wstring folder(path, length);
+    return folder.substr(0, folder.find_last_of(L"\\/"));
+}
+
+bool SameName(std::wstring_view a, std::wstring_view b) {
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(),
+                      [](wchar_t x, wchar_t y) { return std::towlower(x) == std::towlower(y); });
+}
+
+struct ProcessEntry {
+    DWORD id = 0;
+    DWORD parentId = 0;
+};
+
+std::vector<ProcessEntry> ProcessesNamed(std::wstring_view name) {
+    std::vector<ProcessEntry> found;
+    const UniqueSnapshot snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot)
+        return found;
+    PROCESSENTRY32W entry{sizeof entry};
+    for (BOOL more = ::Process32FirstW(snapshot.get(), &entry); more;
+         more = ::Process32NextW(snapshot.get(), &entry)) {
+        if (SameName(entry.szExeFile, name))
+            found.push_back({entry.th32ProcessID, entry.th32ParentProcessID});
+    }
+    return found;
+}
+
+bool IsRunning(DWORD processId) {
+    const UniqueKernelHandle process(::OpenProcess(SYNCHRONIZE, FALSE, processId));
+    return process && ::WaitForSingleObject(process.get(), 0) == WAIT_TIMEOUT;
+}
+
+void EndProcess(DWORD processId) {
+    const UniqueKernelHandle process(
+        ::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, processId));
+    if (!process)
+        return;
+    ::TerminateProcess(process.get(), 1);
+    ::WaitForSingleObject(process.get(), 5000);
+}
+
+// A program started by the test; ended on the way out whatever the test's outcome.
+class Child {
+public:
+    // `arguments` is appended to the quoted program path exactly as given.
+    Child(const wchar_t* program, std::wstring_view arguments = {}) {
+        std::wstring commandLine = L"\"" + BuildFolder() + L"\\" + program + L"\"";
+        if (!arguments.empty())
+            commandLine += L" " + std::wstring(arguments);
+        STARTUPINFOW startup{sizeof startup};
+        PROCESS_INFORMATION info{};
+        if (!::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                              BuildFolder().c_str(), &startup, &info))
+            return;
+        process_.reset(info.hProcess);
+        UniqueKernelHandle thread(info.hThread);
+        id_ = info.dwProcessId;
+    }
+    ~Child() {
+        if (process_ && Running()) {
+            ::TerminateProcess(process_.get(), 1);
+            ::WaitForSingleObject(process_.get(), 5000);
+        }
+    }
+    Child(const Child&) = delete;
+    Child& operator=(const Child&) = delete;
+
+    explicit operator bool() const { return static_cast<bool>(process_); }
+    DWORD Id() const { return id_; }
+    bool Running() const { return ::WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT; }
+    bool WaitForExit(std::chrono::milliseconds timeout) const {
+        return ::WaitForSingleObject(process_.get(), static_cast<DWORD>(timeout.count())) ==
+               WAIT_OBJECT_0;
+    }
+    DWORD ExitCode() const {
+        DWORD code = STILL_ACTIVE;
+        ::GetExitCodeProcess(process_.get(), &code);
+        return code;
+    }
+
+private:
+    UniqueKernelHandle process_;
+    DWORD id_ = 0;
+};
+
+// The top-level window of class `className` that belongs to the process, shown or not.
+HWND TopLevelWindow(DWORD processId, const wchar_t* className) {
+    struct Search {
+        DWORD processId;
+        const wchar_t* className;
+        HWND found;
+    } search{processId, className, nullptr};
+    ::EnumWindows(
+        [](HWND window, LPARAM context) -> BOOL {
+            auto& s = *reinterpret_cast<Search*>(context);
+            DWORD owner = 0;
+            ::GetWindowThreadProcessId(window, &owner);
+            wchar_t name[64] = {};
+            ::GetClassNameW(window, name, ARRAYSIZE(name));
+            if (owner != s.processId || wcscmp(name, s.className) != 0)
+                return TRUE;
+            s.found = window;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+HWND WaitForWindow(DWORD processId, const wchar_t* className) {
+    HWND window = nullptr;
+    WaitUntil([&] { return (window = TopLevelWindow(processId, className)) != nullptr; },
+              kStartTimeout);
+    return window;
+}
+
+std::wstring TextOf(HWND window) {
+    wchar_t text[256] = {};
+    DWORD_PTR copied = 0;
+    if (!::SendMessageTimeoutW(window, WM_GETTEXT, ARRAYSIZE(text), reinterpret_cast<LPARAM>(text),
+                               SMTO_ABORTIFHUNG, 5000, &copied))
+        return {};
+    return std::wstring(text, copied);
+}
+
+// The cell texts of another process's list view, row by row. The list view writes into memory
+// of its own process, so the item record and the text buffer are placed there.
+std::vector<std::vector<std::wstring>> ListCells(HWND list, int columns) {
+    std::vector<std::vector<std::wstring>> cells;
+    DWORD processId = 0;
+    ::GetWindowThreadProcessId(list, &processId);
+    const UniqueKernelHandle process(
+        ::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId));
+    if (!process)
+        return cells;
+    constexpr size_t kChars = 512;
+    struct Block {
+        LVITEMW item;
+        wchar_t text[kChars];
+    };
+    auto* remote = static_cast<Block*>(::VirtualAllocEx(process.get(), nullptr, sizeof(Block),
+                                                        MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+    if (!remote)
+        return cells;
+    const int rows = static_cast<int>(::SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+    for (int row = 0; row < rows; ++row) {
+        std::vector<std::wstring>& line = cells.emplace_back();
+        for (int column = 0; column < columns; ++column) {
+            LVITEMW item{};
+            item.iSubItem = column;
+            item.pszText = remote->text;
+            item.cchTextMax = kChars;
+            wchar_t text[kChars] = {};
+            DWORD_PTR length = 0;
+            if (::WriteProcessMemory(process.get(), &remote->item, &item, sizeof item, nullptr) &&
+                ::SendMessageTimeoutW(list, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(remote),
+                                      SMTO_ABORTIFHUNG, 5000, &length) &&
+                ::ReadProcessMemory(process.get(), remote->text, text, sizeof text, nullptr))
+                line.emplace_back(text, std::min<size_t>(length, kChars - 1));
+            else
+                line.emplace_back();
+        }
+    }
+    ::VirtualFreeEx(process.get(), remote, 0, MEM_RELEASE);
+    return cells;
+}
+
+// What the main window reports about its notification-area icon.
+struct TrayState {
+    UINT iconId = 0;
+    bool visible = false;
+};
+TrayState QueryTray(HWND mainWindow) {
+    DWORD_PTR result = 0;
+    ::SendMessageTimeoutW(mainWindow, kQueryTrayIcon, 0, 0, SMTO_ABORTIFHUNG, 5000, &result);
+    return {LOWORD(result), HIWORD(result) != 0};
+}
+
+// Asks the shell itself: modifying an icon succeeds only while the shell holds an icon with
+// this owner and id. No flags, so nothing about the icon changes.
+bool ShellHasIcon(HWND owner, UINT iconId) {
+    NOTIFYICONDATAW data{};
+    data.cbSize = sizeof data;
+    data.hWnd = owner;
+    data.uID = iconId;
+    data.uFlags = 0;
+    return ::Shell_NotifyIconW(NIM_MODIFY, &data) != FALSE;
+}
+
+// Alt plus a key as injected input. Wine's server checks injected keys against registered
+// hotkeys just as it does real ones, so this reaches RegisterHotKey under Xvfb too.
+void PressAltWith(WORD key) {
+    const auto event = [](WORD vk, DWORD flags) {
+        INPUT input{};
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = vk;
+        input.ki.wScan = static_cast<WORD>(::MapVirtualKeyW(vk, MAPVK_VK_TO_VSC));
+        input.ki.dwFlags = flags;
+        return input;
+    };
+    INPUT inputs[] = {event(VK_MENU, 0), event(key, 0), event(key, KEYEVENTF_KEYUP),
+                      event(VK_MENU, KEYEVENTF_KEYUP)};
+    ::SendInput(ARRAYSIZE(inputs), inputs, sizeof(INPUT));
+}
+
+// Machine-wide REG_SZ values under a key, deleted again (with the key when the guard made
+// it) on the way out.
+class RegistryValues {
+public:
+    RegistryValues(const wchar_t* subKey,
+                   std::initializer_list<std::pair<const wchar_t*, const wchar_t*>> values)
+        : subKey_(subKey) {
+        HKEY key = nullptr;
+        DWORD disposition = 0;
+        if (::RegCreateKeyExW(HKEY_LOCAL_MACHINE, subKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                              &key, &disposition) != ERROR_SUCCESS)
+            return;
+        key_.reset(key);
+        createdKey_ = disposition == REG_CREATED_NEW_KEY;
+        for (const auto& [name, text] : values) {
+            const std::wstring data = text;
+            ok_ &= ::RegSetValueExW(
+                       key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
+                       static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
+            names_.push_back(name);
+        }
+    }
+    ~RegistryValues() {
+        for (const std::wstring& name : names_)
+            ::RegDeleteValueW(key_.get(), name.c_str());
+        key_.reset();
+        if (createdKey_)
+            ::RegDeleteKeyW(HKEY_LOCAL_MACHINE, subKey_.c_str());
+    }
+    bool Written() const { return key_ && ok_; }
+
+private:
+    std::wstring subKey_;
+    UniqueRegKey key_;
+    bool createdKey_ = false;
+    bool ok_ = true;
+    std::vector<std::wstring> names_;
+};
+
+// Every test starts and ends without a varnok or pelmora around: one left running would keep
+// the single pelmora instance or the hotkey from the next test. What the test started, varnok's
+// pelmora included, is ended on the way out; what was there before is left alone.
+class ShellTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        for (const wchar_t* name : {kVarnok, kPelmora})
+            for (const ProcessEntry& entry : ProcessesNamed(name))
+                before_.insert(entry.id);
+        ASSERT_TRUE(before_.empty()) << "a varnok or pelmora not started by this test is running";
+    }
+    void TearDown() override {
+        for (const wchar_t* name : {kVarnok, kPelmora})
+            for (const ProcessEntry& entry : ProcessesNamed(name))
+                if (!before_.count(entry.id))
+                    EndProcess(entry.id);
+    }
+
+    // Starts varnok and waits until its list is loaded: the main window exists and the
+    // process count is shown.
+    HWND StartVarnok(Child& varnok) {
+        if (!varnok)
+            return nullptr;
+        const HWND window = WaitForWindow(varnok.Id(), kMainClass);
+        if (window)
+            WaitUntil([&] { return ProcessCount(window) > 0; }, kStartTimeout);
+        return window;
+    }
+
+    static int ProcessCount(HWND mainWindow) {
+        return _wtoi(TextOf(::GetDlgItem(mainWindow, IDC_LBLPROCESSNO)).c_str());
+    }
+    static int ListRows(HWND mainWindow) {
+        return static_cast<int>(
+            ::SendMessageW(::GetDlgItem(mainWindow, IDC_LSTPROCESSES), LVM_GETITEMCOUNT, 0, 0));
+    }
+
+private:
+    std::set<DWORD> before_;
+};
+
+TEST_F(ShellTest, PlainStartShowsTheLoadedListAndStartsPelmora) {
+    Child varnok(kVarnok);
+    ASSERT_TRUE(varnok) << "varnok.exe could not be started";
+    const HWND window = StartVarnok(varnok);
+    ASSERT_NE(window, nullptr) << "no main window within 20 s";
+
+    EXPECT_TRUE(WaitUntil([&] { return ::IsWindowVisible(window) != FALSE; }, kStartTimeout));
+    EXPECT_EQ(TextOf(window), L"Tessaly");
+    EXPECT_FALSE(::GetParent(window));
+
+    const int count = ProcessCount(window);
+    EXPECT_GT(count, 0);
+    EXPECT_EQ(ListRows(window), count);
+
+    // Real rows: this test and varnok itself are listed under their names and IDs (columns
+    // "Process Name", "Memory usage Kb", "ID").
+    const auto rows = ListCells(::GetDlgItem(window, IDC_LSTPROCESSES), 3);
+    const auto listed = [&](const wchar_t* name, DWORD processId) {
+        return std::any_of(rows.begin(), rows.end(), [&](const std::vector<std::wstring>& row) {
+            return SameName(row[0], name) && row[2] == std::to_wstring(processId);
+        });
+    };
+    EXPECT_TRUE(listed(kVarnok, varnok.Id()));
+    EXPECT_TRUE(listed(L"shell_wtest.exe", ::GetCurrentProcessId()));
+
+    EXPECT_FALSE(QueryTray(window).visible);
+
+    std::vector<ProcessEntry> pelmora;
+    EXPECT_TRUE(
+        WaitUntil([&] { return !(pelmora = ProcessesNamed(kPelmora)).empty(); }, kStartTimeout))
+        << "varnok did not start pelmora";
+    ASSERT_EQ(pelmora.size(), 1u);
+    EXPECT_EQ(pelmora[0].parentId, varnok.Id());
+}
+
+struct StartCase {
+    const char* name;
+    const wchar_t* arguments;
+    bool hidden;
+};
+
+class StartArgumentTest : public ShellTest, public ::testing::WithParamInterface<StartCase> {};
+
+TEST_P(StartArgumentTest, HiddenOnlyForTheSingleWordS) {
+    const StartCase& c = GetParam();
+    Child varnok(kVarnok, c.arguments);
+    ASSERT_TRUE(varnok);
+    const HWND window = StartVarnok(varnok);
+    ASSERT_NE(window, nullptr) << "no main window within 20 s";
+    ASSERT_GT(ProcessCount(window), 0) << "the list never loaded";
+    const HWND trayWindow = TopLevelWindow(varnok.Id(), kTrayClass);
+    ASSERT_NE(trayWindow, nullptr);
+
+    if (!c.hidden) {
+        EXPECT_TRUE(WaitUntil([&] { return ::IsWindowVisible(window) != FALSE; }, 5s));
+        EXPECT_FALSE(QueryTray(window).visible);
+        return;
+    }
+
+    // The window is shown, if at all, right after the list is loaded; give it the chance.
+    std::this_thread::sleep_for(500ms);
+    EXPECT_FALSE(::IsWindowVisible(window));
+    const TrayState tray = QueryTray(window);
+    EXPECT_TRUE(tray.visible);
+    EXPECT_NE(tray.iconId, 0u);
+    EXPECT_TRUE(ShellHasIcon(trayWindow, tray.iconId)) << "the shell has no such icon";
+
+    // Once varnok has gone the shell answers no for the same owner and id, so the yes above
+    // came from a live icon. Wine's shell drops the icons of a destroyed window by itself, so
+    // whether varnok deletes its icon is checked while the window lives, on the way back from
+    // the tray.
+    ::PostMessageW(window, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(varnok.WaitForExit(5s));
+    EXPECT_FALSE(ShellHasIcon(trayWindow, tray.iconId)) << "the icon outlived varnok";
+}
+
+INSTANTIATE_TEST_SUITE_P(Arguments, StartArgumentTest,
+                         ::testing::Values(StartCase{"None", L"", false},
+                                           StartCase{"S", L"s", true},
+                                           StartCase{"BlankedUpperS", L" S ", true},
+                                           StartCase{"SAndMore", L"s x", false}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(ShellTest, AltHotkeyTogglesTheWindowWithoutTheTrayIcon) {
+    const RegistryValues hotkey(L"software\\orvix\\tessaly\\ramopt",
+                                {{L"1", L"1"}, {L"key", L"P"}});
+    ASSERT_TRUE(hotkey.Written());
+    Child varnok(kVarnok);
+    const HWND window = StartVarnok(varnok);
+    ASSERT_NE(window, nullptr);
+    ASSERT_TRUE(WaitUntil([&] { return ::IsWindowVisible(window) != FALSE; }, kStartTimeout));
+
+    PressAltWith('P');
+    ASSERT_TRUE(WaitUntil([&] { return !::IsWindowVisible(window); }, 5s))
+        << "Alt+P did not hide the window";
+    EXPECT_FALSE(QueryTray(window).visible) << "hiding by hotkey must not show the tray icon";
+
+    PressAltWith('P');
+    EXPECT_TRUE(WaitUntil([&] { return ::IsWindowVisible(window) != FALSE; }, 5s))
+        << "Alt+P did not show the window again";
+    EXPECT_FALSE(QueryTray(window).visible);
+
+    // Another letter is not the hotkey.
+    PressAltWith('Q');
+    std::this_thread::sleep_for(300ms);
+    EXPECT_TRUE(::IsWindowVisible(window));
+}
+
+TEST_F(ShellTest, ClosingEndsVarnokAndLeavesPelmora) {
+    Child varnok(kVarnok);
+    const HWND window = StartVarnok(varnok);
+    ASSERT_NE(window, nullptr);
+    std::vector<ProcessEntry> pelmora;
+    ASSERT_TRUE(
+        WaitUntil([&] { return !(pelmora = ProcessesNamed(kPelmora)).empty(); }, kStartTimeout));
+
+    ::PostMessageW(window, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(varnok.WaitForExit(5s)) << "varnok still runs after WM_CLOSE";
+    EXPECT_EQ(varnok.ExitCode(), 0u);
+    EXPECT_FALSE(::IsWindow(window));
+    EXPECT_TRUE(IsRunning(pelmora[0].id)) << "pelmora ended with varnok";
+}
+
+TEST_F(ShellTest, PelmoraRunsOnce) {
+    Child first(kPelmora);
+    ASSERT_TRUE(first);
+    const HWND tray = WaitForWindow(first.Id(), kTrayClass);
+    ASSERT_NE(tray, nullptr) << "pelmora made no tray window";
+
+    Child second(kPelmora);
+    ASSERT_TRUE(second);
+    ASSERT_TRUE(second.WaitForExit(5s)) << "a second pelmora keeps running";
+    EXPECT_EQ(second.ExitCode(), 0u);
+
+    const std::vector<ProcessEntry> running = ProcessesNamed(kPelmora);
+    ASSERT_EQ(running.size(), 1u);
+    EXPECT_EQ(running[0].id, first.Id());
+    EXPECT_TRUE(::IsWindow(tray));
+}
+
+TEST_F(ShellTest, MinimisingMovesTheWindowIntoTheTrayAndDoubleClickBringsItBack) {
+    Child varnok(kVarnok);
+    const HWND window = StartVarnok(varnok);
+    ASSERT_NE(window, nullptr);
+    ASSERT_TRUE(WaitUntil([&] { return ::IsWindowVisible(window) != FALSE; }, kStartTimeout));
+    const HWND trayWindow = TopLevelWindow(varnok.Id(), kTrayClass);
+    ASSERT_NE(trayWindow, nullptr);
+
+    // Once from the system menu's command, once as another program would minimise it; each
+    // round adds a fresh icon.
+    const std::function<void()> minimisers[] = {
+        [&] { ::SendMessageW(window, WM_SYSCOMMAND, SC_MINIMIZE, 0); },
+        [&] { ::ShowWindow(window, SW_MINIMIZE); },
+    };
+    for (size_t round = 0; round < std::size(minimisers); ++round) {
+        SCOPED_TRACE(round == 0 ? "SC_MINIMIZE" : "ShowWindow(SW_MINIMIZE)");
+        minimisers[round]();
+        ASSERT_TRUE(WaitUntil([&] { return !::IsWindowVisible(window); }, 5s));
+        TrayState tray{};
+        ASSERT_TRUE(WaitUntil([&] { return (tray = QueryTray(window)).visible; }, 5s));
+        EXPECT_TRUE(ShellHasIcon(trayWindow, tray.iconId));
+
+        // Notifications for another icon id are not ours.
+        ::SendMessageW(trayWindow, TrayArea::kCallbackMessage, tray.iconId ^ 0x8000u,
+                       WM_LBUTTONDBLCLK);
+        EXPECT_FALSE(::IsWindowVisible(window));
+
+        ::SendMessageW(trayWindow, TrayArea::kCallbackMessage, tray.iconId, WM_LBUTTONDBLCLK);
+        EXPECT_TRUE(WaitUntil([&] { return ::IsWindowVisible(window) != FALSE; }, 5s));
+        EXPECT_FALSE(::IsIconic(window));
+        EXPECT_FALSE(QueryTray(window).visible);
+        EXPECT_FALSE(ShellHasIcon(trayWindow, tray.iconId)) << "the icon stayed in the tray";
+    }
+}
+
+} // namespace
+} // namespace tessaly
+
+// The Windows build links with -municode: the C runtime starts at wmain, so the narrow main of
+// gtest_main is never reached.
+int wmain(int argc, wchar_t** argv) {
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

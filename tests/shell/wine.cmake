@@ -1,0 +1,6 @@
+# The programs end to end: real varnok.exe and pelmora.exe from this build folder.
+tessaly_wine_test(shell_wtest
+    SOURCES ${PROJECT_SOURCE_DIR}/tests/shell/shell_wtest.cpp
+    LIBS tessaly_shared
+    TIMEOUT 600)
+add_dependencies(shell_wtest varnok pelmora)
