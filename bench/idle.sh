@@ -15,7 +15,6 @@ if [ -z "$bin" ]; then
 fi
 start_xvfb
 make_prefix "$TESSALY_ROOT/build/bench-wineprefix"
-/usr/lib/wine/wineserver -p >/dev/null 2>&1 || true
 trap 'stop_prefix; stop_xvfb' EXIT
 
 "$WINE64" "$bin/varnok.exe" &

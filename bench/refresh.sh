@@ -6,6 +6,5 @@ set -euo pipefail
 ensure_packages
 build_windows refresh_bench idle_child >/dev/null
 make_prefix "$TESSALY_ROOT/build/bench-wineprefix"
-/usr/lib/wine/wineserver -p >/dev/null 2>&1 || true
 trap 'stop_prefix' EXIT
 "$WINE64" "$TESSALY_ROOT/build/windows/refresh_bench.exe" "${1:-9}"

@@ -8,6 +8,5 @@ ensure_packages
 build_windows varnok pelmora baseline_list startup_bench >/dev/null
 start_xvfb
 make_prefix "$TESSALY_ROOT/build/bench-wineprefix"
-/usr/lib/wine/wineserver -p >/dev/null 2>&1 || true # one server for the whole run
 trap 'stop_prefix; stop_xvfb' EXIT
 "$WINE64" "$TESSALY_ROOT/build/windows/startup_bench.exe" "${1:-7}"

@@ -48,8 +48,10 @@ make_prefix() {
     # The desktop process (which holds the tray) read the X11 settings before they were
     # written: restart the prefix so it runs with them, and so the background services start
     # here rather than inside the first test, whose output pipe they would keep open.
+    # The server stays up between programs, so each test starts in a ready prefix.
     /usr/lib/wine/wineserver -k >/dev/null 2>&1 || true
     /usr/lib/wine/wineserver -w >/dev/null 2>&1 || true
+    /usr/lib/wine/wineserver -p >/dev/null 2>&1 || true
     "$WINE64" wineboot >/dev/null 2>&1 || true
 }
 

@@ -11,7 +11,6 @@ build_windows || exit 1
 
 start_xvfb || exit 1
 make_prefix "$TESSALY_ROOT/build/test-wineprefix"
-/usr/lib/wine/wineserver -p >/dev/null 2>&1 || true # one server for the whole run
 trap 'stop_prefix; stop_xvfb' EXIT
 
 results=$TESSALY_ROOT/build/test-results
