@@ -97,19 +97,14 @@ std::vector<HMODULE> ModuleHandles(HANDLE process) {
 
 bool TerminateBySnapshotName(std::wstring_view name, DWORD sparePid) {
     const std::wstring wanted = FileNamePart(name);
-    const UniqueSnapshot snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-    if (!snapshot)
-        return false;
     bool matched = false;
-    PROCESSENTRY32W entry{sizeof entry};
-    for (BOOL more = ::Process32FirstW(snapshot.get(), &entry); more;
-         more = ::Process32NextW(snapshot.get(), &entry)) {
+    ForEachSnapshotProcess([&](const PROCESSENTRY32W& entry) {
         if (!SameFileName(entry.szExeFile, wanted))
-            continue;
+            return;
         matched = true;
         if (entry.th32ProcessID != sparePid && entry.th32ProcessID != 0)
             EndProcess(entry.th32ProcessID);
-    }
+    });
     return matched;
 }
 

@@ -103,25 +103,31 @@ bool ReadFromKernel(std::vector<ProcessRecord>& table) {
 
 // The toolhelp snapshot serves where the kernel query is not available.
 void ReadFromSnapshot(std::vector<ProcessRecord>& table) {
-    const UniqueSnapshot snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-    if (!snapshot)
-        return;
-    PROCESSENTRY32W entry{sizeof entry};
-    for (BOOL more = ::Process32FirstW(snapshot.get(), &entry); more;
-         more = ::Process32NextW(snapshot.get(), &entry)) {
+    ForEachSnapshotProcess([&](const PROCESSENTRY32W& entry) {
         ProcessRecord record;
         record.imageName = FileNamePart(entry.szExeFile);
         if (!IsListedImageName(record.imageName))
-            continue;
+            return;
         record.processId = entry.th32ProcessID;
         record.parentId = entry.th32ParentProcessID;
         record.threadCount = entry.cntThreads;
         record.workingSetKb = KilobytesHalfEven(WorkingSetOf(entry.th32ProcessID));
         table.push_back(std::move(record));
-    }
+    });
 }
 
 } // namespace
+
+bool ForEachSnapshotProcess(const std::function<void(const PROCESSENTRY32W&)>& visit) {
+    const UniqueSnapshot snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot)
+        return false;
+    PROCESSENTRY32W entry{sizeof entry};
+    for (BOOL more = ::Process32FirstW(snapshot.get(), &entry); more;
+         more = ::Process32NextW(snapshot.get(), &entry))
+        visit(entry);
+    return true;
+}
 
 std::vector<ProcessRecord> ReadProcessTable() {
     std::vector<ProcessRecord> table;

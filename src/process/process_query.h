@@ -3,9 +3,11 @@
 #pragma once
 
 #include <windows.h>
+#include <tlhelp32.h>
 
 #include "process/process_record.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -14,6 +16,10 @@ namespace tessaly {
 // All processes, in the system's order, with name, ID, parent, threads, working set and
 // creation time. No process is opened for these. Paths are left empty.
 std::vector<ProcessRecord> ReadProcessTable();
+
+// Calls `visit` for every entry of a toolhelp process snapshot, in the system's order; false
+// when no snapshot could be taken.
+bool ForEachSnapshotProcess(const std::function<void(const PROCESSENTRY32W&)>& visit);
 
 // The full Win32 path of a process's image file, any length; empty when the process cannot
 // be opened even with limited query rights.

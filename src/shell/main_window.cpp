@@ -280,15 +280,10 @@ void MainWindow::InstallHotkey() {
 
 void MainWindow::FillList() {
     snapshot_.clear();
-    const UniqueSnapshot snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-    if (!snapshot)
-        return;
-    PROCESSENTRY32W entry{sizeof entry};
-    for (BOOL more = ::Process32FirstW(snapshot.get(), &entry); more;
-         more = ::Process32NextW(snapshot.get(), &entry)) {
+    ForEachSnapshotProcess([this](const PROCESSENTRY32W& entry) {
         if (IsListedImageName(entry.szExeFile))
             snapshot_.push_back({entry.szExeFile, entry.th32ProcessID, entry.cntThreads});
-    }
+    });
 }
 
 void MainWindow::LoadProcesses(ProcessPanel::Keep keep) {
