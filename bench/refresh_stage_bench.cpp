@@ -31,12 +31,22 @@ LastingFacts Reader(const ProcessRecord& record) {
             static_cast<int>(record.processId % 97)};
 }
 
+// Evicts the processor caches. A refresh runs once every few seconds at most, after the
+// program and everything else on the machine have used the caches; timing it with the data
+// of a small table still cached from the run before would flatter the small table alone.
+void EvictCaches() {
+    static std::vector<char> sweep(64 << 20);
+    for (size_t i = 0; i < sweep.size(); i += 64)
+        sweep[i] = static_cast<char>(sweep[i] + 1);
+}
+
 // `work` gets its own fresh copy of the table each run, made outside the timing: a refresh
 // receives the table it just read.
 template <class F> double MedianUs(int runs, const std::vector<ProcessRecord>& table, F&& work) {
     std::vector<double> times;
     for (int i = 0; i < runs; ++i) {
         std::vector<ProcessRecord> copy = table;
+        EvictCaches();
         const auto start = std::chrono::steady_clock::now();
         work(std::move(copy));
         times.push_back(
