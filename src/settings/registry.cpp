@@ -154,17 +154,19 @@ SettingsStore::Stored SettingsStore::Write(std::wstring_view subKey, std::wstrin
 HeldSettingsKey::HeldSettingsKey(const SettingsStore& store, std::wstring subKey)
     : machineRoot_(store.MachineRoot()), userRoot_(store.UserRoot()), subKey_(std::move(subKey)) {}
 
-bool HeldSettingsKey::ReadFrom(UniqueRegKey& key, std::wstring_view name, std::wstring& value) {
+bool HeldSettingsKey::ReadFrom(UniqueRegKey& key, HKEY root, std::wstring_view name,
+                               std::wstring& value) {
     if (!key)
         return false;
     LONG status = ERROR_SUCCESS;
     if (ReadOpenKey(key.get(), name, value, &status))
         return true;
-    if (status == ERROR_KEY_DELETED) {
-        key.reset(); // someone removed the key: look for it again
-        nextOpen_ = 0;
-    }
-    return false;
+    if (status != ERROR_KEY_DELETED)
+        return false;
+    // Someone removed the key, perhaps to write it anew: the key of that name now is the one
+    // to read, at once, rather than nothing (or the other hive's value) until the next look.
+    key = OpenKey(root, subKey_, KEY_QUERY_VALUE);
+    return key && ReadOpenKey(key.get(), name, value, nullptr);
 }
 
 double HeldSettingsKey::Number(std::wstring_view name) {
@@ -177,7 +179,7 @@ double HeldSettingsKey::Number(std::wstring_view name) {
             machine_ = OpenKey(machineRoot_, subKey_, KEY_QUERY_VALUE);
     }
     std::wstring value;
-    if (ReadFrom(user_, name, value) || ReadFrom(machine_, name, value))
+    if (ReadFrom(user_, userRoot_, name, value) || ReadFrom(machine_, machineRoot_, name, value))
         return LeadingNumber(value);
     return 0;
 }

@@ -74,7 +74,7 @@ public:
     double Number(std::wstring_view name);
 
 private:
-    bool ReadFrom(UniqueRegKey& key, std::wstring_view name, std::wstring& value);
+    bool ReadFrom(UniqueRegKey& key, HKEY root, std::wstring_view name, std::wstring& value);
 
     HKEY machineRoot_, userRoot_;
     std::wstring subKey_;

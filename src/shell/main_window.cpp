@@ -20,6 +20,8 @@
 #include <tlhelp32.h>
 #include <windowsx.h>
 
+#include <utility>
+
 namespace tessaly {
 
 using namespace settings;
@@ -287,7 +289,7 @@ void MainWindow::FillList() {
 }
 
 void MainWindow::LoadProcesses(ProcessPanel::Keep keep) {
-    loader_.Start(hwnd(), kProcessesLoaded, [this, keep] {
+    const bool started = loader_.Start(hwnd(), kProcessesLoaded, [this, keep] {
         // The shell's icon lookup wants COM on the calling thread.
         const HRESULT com = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
         LoadResult result;
@@ -298,9 +300,15 @@ void MainWindow::LoadProcesses(ProcessPanel::Keep keep) {
             ::CoUninitialize();
         return result;
     });
+    // An automatic refresh that finds a load running is skipped; a rebuild (the user's, or
+    // after ending a process) follows it, since that load may predate the request.
+    if (!started && keep == ProcessPanel::Keep::Nothing)
+        rebuildPending_ = true;
 }
 
 void MainWindow::OnProcessesLoaded(std::unique_ptr<LoadResult> result) {
+    if (std::exchange(rebuildPending_, false))
+        LoadProcesses(ProcessPanel::Keep::Nothing);
     if (!result)
         return;
     SysInfo = std::move(result->sysInfo);

@@ -114,6 +114,7 @@ private:
     int StartupAlertPending = 0;
     int HotkeyCount = 0;
     bool firstLoadDone_ = false;
+    bool rebuildPending_ = false; // asked for while another load ran
 
     HWND lblProcessNo = nullptr;
     HWND lblProcessCaption = nullptr;
