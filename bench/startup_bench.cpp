@@ -19,20 +19,18 @@ std::wstring Folder() {
     return folder.substr(0, folder.rfind(L'\\'));
 }
 
-struct Found {
-    DWORD pid;
-    HWND window;
-};
-
-BOOL CALLBACK FindVisible(HWND window, LPARAM param) {
-    auto* found = reinterpret_cast<Found*>(param);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(window, &pid);
-    if (pid == found->pid && IsWindowVisible(window) && GetDlgItem(window, 1001)) {
-        found->window = window;
-        return FALSE;
+// The visible top-level window of class `className` that belongs to `pid`. Looked up by class
+// rather than by walking every window: under Wine each window call is a request to the one
+// wineserver, and a busy poll would slow the very start it measures.
+HWND FindVisible(const wchar_t* className, DWORD pid) {
+    for (HWND window = FindWindowExW(nullptr, nullptr, className, nullptr); window;
+         window = FindWindowExW(nullptr, window, className, nullptr)) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        if (owner == pid && IsWindowVisible(window))
+            return window;
     }
-    return TRUE;
+    return nullptr;
 }
 
 double Now() {
@@ -42,9 +40,9 @@ double Now() {
     return static_cast<double>(counter.QuadPart) / frequency.QuadPart;
 }
 
-// Launches `commandLine`, returns seconds until its window shows a list with at least
-// `minRows` rows (0 on time-out), and the row count seen.
-double TimeLaunch(std::wstring commandLine, int minRows, int& rows) {
+// Launches `commandLine`, returns seconds until its window (of `className`) shows a list with
+// at least `minRows` rows (0 on time-out), and the row count seen.
+double TimeLaunch(std::wstring commandLine, const wchar_t* className, int minRows, int& rows) {
     STARTUPINFOW startup{sizeof startup};
     PROCESS_INFORMATION process{};
     const double start = Now();
@@ -52,27 +50,29 @@ double TimeLaunch(std::wstring commandLine, int minRows, int& rows) {
                         Folder().c_str(), &startup, &process))
         return 0;
     double elapsed = 0;
-    Found found{process.dwProcessId, nullptr};
+    HWND window = nullptr;
     while (Now() - start < 60) {
-        found.window = nullptr;
-        EnumWindows(FindVisible, reinterpret_cast<LPARAM>(&found));
-        if (found.window) {
-            rows = static_cast<int>(SendMessageW(GetDlgItem(found.window, 1001), LVM_GETITEMCOUNT, 0, 0));
+        window = FindVisible(className, process.dwProcessId);
+        if (window) {
+            rows = static_cast<int>(SendMessageW(GetDlgItem(window, 1001), LVM_GETITEMCOUNT, 0, 0));
             if (rows >= std::max(1, minRows)) {
                 elapsed = Now() - start;
                 break;
             }
         }
-        Sleep(2);
+        Sleep(5);
     }
-    if (found.window)
-        PostMessageW(found.window, WM_CLOSE, 0, 0);
+    if (window)
+        PostMessageW(window, WM_CLOSE, 0, 0);
     if (WaitForSingleObject(process.hProcess, 10000) != WAIT_OBJECT_0)
         TerminateProcess(process.hProcess, 1);
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
     return elapsed;
 }
+
+constexpr const wchar_t* kVarnokClass = L"TessalyMainWindow";
+constexpr const wchar_t* kBaselineClass = L"BaselineList";
 
 double Median(std::vector<double> values) {
     std::sort(values.begin(), values.end());
@@ -87,10 +87,10 @@ int wmain(int argc, wchar_t** argv) {
     std::vector<double> varnok, baseline;
     int rows = 0;
     // One unmeasured start of each, so both are measured with warm file caches.
-    TimeLaunch(L"\"" + folder + L"\\varnok.exe\"", 1, rows);
+    TimeLaunch(L"\"" + folder + L"\\varnok.exe\"", kVarnokClass, 1, rows);
     for (int i = 0; i < runs; ++i) {
         int seen = 0;
-        const double t = TimeLaunch(L"\"" + folder + L"\\varnok.exe\"", 1, seen);
+        const double t = TimeLaunch(L"\"" + folder + L"\\varnok.exe\"", kVarnokClass, 1, seen);
         if (t > 0)
             varnok.push_back(t);
         rows = std::max(rows, seen);
@@ -98,9 +98,9 @@ int wmain(int argc, wchar_t** argv) {
     const std::wstring baselineCommand =
         L"\"" + folder + L"\\baseline_list.exe\" " + std::to_wstring(rows);
     int seen = 0;
-    TimeLaunch(baselineCommand, rows, seen);
+    TimeLaunch(baselineCommand, kBaselineClass, rows, seen);
     for (int i = 0; i < runs; ++i) {
-        const double t = TimeLaunch(baselineCommand, rows, seen);
+        const double t = TimeLaunch(baselineCommand, kBaselineClass, rows, seen);
         if (t > 0)
             baseline.push_back(t);
     }

@@ -10,6 +10,20 @@ add_link_options(-static -static-libgcc -static-libstdc++ -municode)
 add_library(tessaly_pure STATIC ${TESSALY_PURE_SOURCES})
 target_include_directories(tessaly_pure PUBLIC src)
 
+# Delay-loaded imports: a library listed in cmake/delayload is loaded when one of its functions
+# is first called, not at program start.
+set(TESSALY_DELAY_LIBS)
+foreach(dll shell32 ole32)
+    set(def ${PROJECT_SOURCE_DIR}/cmake/delayload/${dll}.def)
+    set(lib ${CMAKE_BINARY_DIR}/delayload/lib${dll}_delay.a)
+    add_custom_command(OUTPUT ${lib}
+        COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/delayload
+        COMMAND ${TOOLCHAIN_PREFIX}-dlltool --input-def ${def} --output-delaylib ${lib}
+        DEPENDS ${def} VERBATIM)
+    list(APPEND TESSALY_DELAY_LIBS ${lib})
+endforeach()
+add_custom_target(delay_import_libs DEPENDS ${TESSALY_DELAY_LIBS})
+
 # What both programs carry: OS helpers, settings access, CPU sampler, tray icon.
 add_library(tessaly_shared STATIC
     src/controls/tray_area.cpp
@@ -18,8 +32,9 @@ add_library(tessaly_shared STATIC
     src/win32/platform.cpp
     src/win32/window.cpp
 )
-target_link_libraries(tessaly_shared PUBLIC tessaly_pure comctl32 shell32 advapi32 user32 gdi32 psapi
-                      version shlwapi)
+add_dependencies(tessaly_shared delay_import_libs)
+target_link_libraries(tessaly_shared PUBLIC tessaly_pure ${TESSALY_DELAY_LIBS} delayimp comctl32
+                      advapi32 user32 gdi32 psapi version shlwapi)
 
 add_library(varnok_core STATIC
     src/memory/memory_options_panel.cpp

@@ -13,6 +13,7 @@ constexpr int kHotkeyCheck = 1250, kHotkeyEdit = 1251, kSave = 1254, kResult = 1
 }
 
 void MemoryOptionsPanel::Create(HWND parent, HFONT font, const SettingsStore& store) {
+    parent_ = parent;
     store_ = &store;
     HINSTANCE instance = ::GetModuleHandleW(nullptr);
     const auto child = [&](const wchar_t* cls, const wchar_t* text, DWORD style, int id = 0,

@@ -15,6 +15,7 @@ public:
     void Create(HWND parent, HFONT font, const SettingsStore& store);
     void SetFont(HFONT font);
     void Layout(const RECT& area, int dpi);
+    bool Created() const { return parent_ != nullptr; }
     void Show(bool visible); // showing reads the stored values afresh
 
     // WM_COMMAND from the parent; true when it was one of this view's controls.
@@ -28,6 +29,7 @@ public:
     std::function<void()> Saved; // the hotkey takes effect at once
 
 private:
+    HWND parent_ = nullptr;
     const SettingsStore* store_ = nullptr;
     HWND hotkeyCheck_ = nullptr, hotkeyEdit_ = nullptr;
     HWND save_ = nullptr, result_ = nullptr, note_ = nullptr;

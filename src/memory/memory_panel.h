@@ -14,6 +14,7 @@ public:
     void Create(HWND parent, HFONT font, HFONT boldFont);
     void SetFonts(HFONT font, HFONT boldFont);
     void Layout(const RECT& area, int dpi);
+    bool Created() const { return parent_ != nullptr; }
     void Show(bool visible);
 
     // Puts a reading on the controls; texts that did not change are not touched.

@@ -55,9 +55,6 @@ void ProcessPanel::Create(HWND parent, HFONT font, HFONT boldFont) {
                   WS_EX_CLIENTEDGE, 1001);
     ListView_SetExtendedListViewStyle(list_, LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER |
                                                  LVS_EX_HEADERDRAGDROP | LVS_EX_LABELTIP);
-    // The shell's own image lists: every file's icon is extracted once for the whole system.
-    ListView_SetImageList(list_, SystemImageList(SHGFI_SMALLICON), LVSIL_SMALL);
-    largeIcons_ = SystemImageList(SHGFI_LARGEICON);
     for (size_t i = 0; i < std::size(kColumns); ++i) {
         LVCOLUMNW column{};
         column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
@@ -127,6 +124,13 @@ void ProcessPanel::SetRows(std::vector<ProcessRecord> rows, Keep keep) {
         topIndex = ListView_GetTopIndex(list_);
     } else {
         sort_ = SortState{};
+    }
+    if (!largeIcons_) {
+        // The shell's own image lists: every file's icon is extracted once for the whole
+        // system. Asked for only now: the rows were read with them, so the shell has set them
+        // up by this time on the loading thread, and the window did not wait for that.
+        ListView_SetImageList(list_, SystemImageList(SHGFI_SMALLICON), LVSIL_SMALL);
+        largeIcons_ = SystemImageList(SHGFI_LARGEICON);
     }
     rows_ = std::move(rows);
     SortRows(rows_, sort_);

@@ -83,6 +83,8 @@ bool MainWindow::Start() {
     if (!Create(kClassName, kCaption, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, WS_EX_APPWINDOW,
                 CW_USEDEFAULT, CW_USEDEFAULT, 0, 0))
         return false;
+    // The process table is read while the window is being built.
+    LoadProcesses(ProcessPanel::Keep::Nothing);
     ::SendMessageW(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.get()));
     ::SetWindowPos(hwnd(), nullptr, 0, 0, Scale(hwnd(), 900), Scale(hwnd(), 620),
                    SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -102,7 +104,7 @@ bool MainWindow::Start() {
     TrayArea1.MouseMove = [this] { OnTrayMouseMove(); };
 
     // Start-up, in the order the rest of the program relies on. pelmora is started once the
-    // window shows: starting a second program first would only delay the window.
+    // list is filled: starting a second program first would only delay the window.
     CpuSampler_ = CreateCpuSampler();
     CpuSampler_->Initialize();
     ReadSettings();
@@ -117,11 +119,14 @@ bool MainWindow::Start() {
         // Created minimised: the window goes straight into the notification area.
         TrayArea1.SetVisible(true);
     } else {
+        ::ShowWindow(hwnd(), SW_SHOWNORMAL);
+        ::SetForegroundWindow(hwnd());
+        ::UpdateWindow(hwnd());
         // "Please wait" only when loading is slow enough to be noticed; a window that flashes
         // up and away at once is worse than none.
-        ::SetTimer(hwnd(), kWaitTimer, kWaitDelayMs, nullptr);
+        if (Loading())
+            ::SetTimer(hwnd(), kWaitTimer, kWaitDelayMs, nullptr);
     }
-    LoadProcesses(ProcessPanel::Keep::Nothing);
     return true;
 }
 
@@ -165,13 +170,16 @@ void MainWindow::CreateControls() {
     panel_.Create(hwnd(), font_.get(), boldFont_.get());
     panel_.ContextMenu = [this](POINT at) { ShowProcessMenu(at); };
     panel_.TerminateLink = [this] { TerminateSelected(); };
-    memoryPanel_.Create(hwnd(), font_.get(), boldFont_.get());
-    memoryOptions_.Create(hwnd(), font_.get(), settings_);
+    // The memory views are made when first shown, so start-up does not wait for them.
     memoryOptions_.Saved = [this] { InstallHotkey(); };
 }
 
 void MainWindow::ShowView(View view) {
     view_ = view;
+    if (view == View::Memory && !memoryPanel_.Created())
+        memoryPanel_.Create(hwnd(), font_.get(), boldFont_.get());
+    if (view == View::MemoryOptions && !memoryOptions_.Created())
+        memoryOptions_.Create(hwnd(), font_.get(), settings_);
     panel_.Show(view == View::Processes);
     memoryPanel_.Show(view == View::Memory);
     memoryOptions_.Show(view == View::MemoryOptions);
@@ -196,6 +204,7 @@ void MainWindow::ShowView(View view) {
 void MainWindow::Layout() {
     RECT client{};
     ::GetClientRect(hwnd(), &client);
+    laidOutSize_ = MAKELPARAM(client.right, client.bottom);
     const auto s = [&](int v) { return Scale(hwnd(), v); };
     ::SendMessageW(StatusBar1, WM_SIZE, 0, 0);
     RECT status{};
@@ -322,14 +331,11 @@ void MainWindow::OnProcessesLoaded(std::unique_ptr<LoadResult> result) {
     Form3.Close();
     if (!firstLoadDone_) {
         firstLoadDone_ = true;
+        if (!options_.startHidden)
+            ::SetFocus(panel_.List());
         StartPelmora();
         if (options_.openPanelAtLoad)
             LoadProcesses(ProcessPanel::Keep::Nothing); // "g": the panel is built once more
-        if (!options_.startHidden) {
-            ::ShowWindow(hwnd(), SW_SHOWNORMAL);
-            ::SetForegroundWindow(hwnd());
-            ::SetFocus(panel_.List());
-        }
     }
 }
 
@@ -552,7 +558,8 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         if (wParam == SIZE_MINIMIZED) {
             ::ShowWindow(hwnd(), SW_HIDE);
             TrayArea1.SetVisible(true);
-        } else {
+        } else if (lParam != laidOutSize_) {
+            // Showing the window repeats the size it was laid out for; nothing moves then.
             Layout();
         }
         return 0;

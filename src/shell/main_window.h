@@ -88,6 +88,7 @@ private:
     enum class View { Processes, Memory, MemoryOptions };
     void ShowView(View view);
     View view_ = View::Processes;
+    LPARAM laidOutSize_ = 0; // client size of the last layout, as WM_SIZE gives it
 
     StartOptions options_;
     SettingsStore& settings_;
