@@ -6,6 +6,7 @@
 #include <shellapi.h>
 #include <windowsx.h>
 
+#include <algorithm>
 #include <set>
 
 namespace tessaly {
@@ -26,9 +27,9 @@ constexpr const wchar_t* kCaptions[] = {L"File size:", L"Company:", L"Descriptio
 
 HIMAGELIST SystemImageList(UINT sizeFlag) {
     SHFILEINFOW info{};
-    return reinterpret_cast<HIMAGELIST>(::SHGetFileInfoW(
-        L".exe", FILE_ATTRIBUTE_NORMAL, &info, sizeof info,
-        SHGFI_USEFILEATTRIBUTES | SHGFI_SYSICONINDEX | sizeFlag));
+    return reinterpret_cast<HIMAGELIST>(
+        ::SHGetFileInfoW(L".exe", FILE_ATTRIBUTE_NORMAL, &info, sizeof info,
+                         SHGFI_USEFILEATTRIBUTES | SHGFI_SYSICONINDEX | sizeFlag));
 }
 
 VersionTexts ReadVersionTexts(const std::wstring& path) {
@@ -244,11 +245,14 @@ void ProcessPanel::OnDisplayInfo(NMLVDISPINFOW& info) {
     if (info.item.iItem < 0 || info.item.iItem >= static_cast<int>(rows_.size()))
         return;
     const ProcessRecord& row = rows_[info.item.iItem];
-    if (info.item.mask & LVIF_TEXT) {
+    // The buffer is the asker's and may have no room at all: LVM_GETITEMTEXT hands its
+    // caller's buffer through as it is.
+    if ((info.item.mask & LVIF_TEXT) && info.item.pszText && info.item.cchTextMax > 0) {
         const std::wstring text =
             ProcessCellText(row, static_cast<ProcessColumn>(info.item.iSubItem));
-        wcsncpy(info.item.pszText, text.c_str(), info.item.cchTextMax - 1);
-        info.item.pszText[info.item.cchTextMax - 1] = L'\0';
+        const size_t length = std::min(text.size(), static_cast<size_t>(info.item.cchTextMax) - 1);
+        std::copy_n(text.c_str(), length, info.item.pszText);
+        info.item.pszText[length] = L'\0';
     }
     if (info.item.mask & LVIF_IMAGE)
         info.item.iImage = row.iconIndex;

@@ -12,3 +12,4 @@ tessaly_wine_test(process_wtest
 add_dependencies(process_wtest sleeper)
 include(${CMAKE_CURRENT_LIST_DIR}/control.cmake)
 include(${CMAKE_CURRENT_LIST_DIR}/version.cmake)
+include(${CMAKE_CURRENT_LIST_DIR}/panel.cmake)

@@ -1,0 +1,760 @@
+// The process panel of the main window, driven from inside this program: a real MainWindow
+// over the system's real process table, with copies of sleeper.exe to find, sort, inspect,
+// re-prioritise and end. Menus and message boxes block inside the window's code; timers answer
+// them, since their modal loops dispatch timer messages like any other.
+#include "shell/main_window.h"
+
+#include "common/text.h"
+#include "process/file_version.h"
+#include "process/process_view.h"
+#include "settings/registry.h"
+#include "shell/resource.h"
+#include "support/sleeper_process.h"
+#include "win32/handles.h"
+#include "win32/platform.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+#include <tlhelp32.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cwchar>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace tessaly {
+namespace {
+
+using test::SameName;
+using test::ScratchFolder;
+using test::SleeperProcess;
+
+#define ASSERT_STARTED(child) ASSERT_TRUE((child).running()) << (child).error()
+
+std::string Narrow(std::wstring_view text) {
+    return ToUtf8(text);
+}
+
+// Names carry this run's process ID, so copies started by another test program in the same
+// prefix are never ours to end.
+std::wstring Unique(std::wstring_view stem) {
+    return std::wstring(stem) + std::to_wstring(::GetCurrentProcessId()) + L".exe";
+}
+
+std::wstring Folded(std::wstring text) {
+    ::CharLowerBuffW(text.data(), static_cast<DWORD>(text.size()));
+    return text;
+}
+
+// A handle of our own on a child, to see how it ended after the window ended it.
+UniqueKernelHandle Watch(DWORD pid) {
+    return UniqueKernelHandle(
+        ::OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
+}
+
+bool EndsWithin(const UniqueKernelHandle& process, DWORD ms) {
+    return ::WaitForSingleObject(process.get(), ms) == WAIT_OBJECT_0;
+}
+
+DWORD ExitCode(const UniqueKernelHandle& process) {
+    DWORD code = 0;
+    return ::GetExitCodeProcess(process.get(), &code) ? code : 0xFFFFFFFF;
+}
+
+// Runs this thread's messages until `done` holds, as the program's own loop would.
+bool PumpUntil(const std::function<bool()>& done, DWORD ms = 20000) {
+    const ULONGLONG end = ::GetTickCount64() + ms;
+    while (!done()) {
+        if (::GetTickCount64() > end)
+            return false;
+        MSG message;
+        while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            ::TranslateMessage(&message);
+            ::DispatchMessageW(&message);
+        }
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+    return true;
+}
+
+// --- The list view, read the way another program would see it ---
+
+std::wstring CellText(HWND list, int row, ProcessColumn column) {
+    wchar_t text[1024] = {};
+    LVITEMW item{};
+    item.iSubItem = static_cast<int>(column);
+    item.pszText = text;
+    item.cchTextMax = static_cast<int>(std::size(text));
+    ::SendMessageW(list, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
+    return text;
+}
+
+int ItemCount(HWND list) {
+    return static_cast<int>(::SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+}
+
+int SelectedItem(HWND list) {
+    return static_cast<int>(::SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1),
+                                           MAKELPARAM(LVNI_SELECTED, 0)));
+}
+
+// The sort arrow a header item shows: HDF_SORTUP, HDF_SORTDOWN or 0.
+int SortArrow(HWND list, ProcessColumn column) {
+    HDITEMW item{};
+    item.mask = HDI_FORMAT;
+    ::SendMessageW(ListView_GetHeader(list), HDM_GETITEMW, static_cast<WPARAM>(column),
+                   reinterpret_cast<LPARAM>(&item));
+    return item.fmt & (HDF_SORTUP | HDF_SORTDOWN);
+}
+
+// A left click in the middle of a column's header.
+void ClickHeader(HWND list, ProcessColumn column) {
+    const HWND header = ListView_GetHeader(list);
+    RECT item{};
+    ::SendMessageW(header, HDM_GETITEMRECT, static_cast<WPARAM>(column),
+                   reinterpret_cast<LPARAM>(&item));
+    const LPARAM at = MAKELPARAM((item.left + item.right) / 2, (item.top + item.bottom) / 2);
+    ::SendMessageW(header, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    ::SendMessageW(header, WM_LBUTTONUP, 0, at);
+}
+
+// Selects a row as a click does: through the list view, which tells its parent.
+void SelectInList(HWND list, int row) {
+    LVITEMW item{};
+    item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    item.state = LVIS_SELECTED | LVIS_FOCUSED;
+    ::SendMessageW(list, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
+}
+
+// --- Windows that modal loops put up ---
+
+// A visible top-level window of this thread with that class and, when given, that title.
+HWND FindOwnWindow(const wchar_t* className, std::wstring_view title = {}) {
+    struct Search {
+        const wchar_t* className;
+        std::wstring_view title;
+        HWND found;
+    } search{className, title, nullptr};
+    ::EnumThreadWindows(
+        ::GetCurrentThreadId(),
+        [](HWND window, LPARAM context) -> BOOL {
+            auto& s = *reinterpret_cast<Search*>(context);
+            wchar_t cls[64] = {};
+            ::GetClassNameW(window, cls, static_cast<int>(std::size(cls)));
+            if (std::wcscmp(cls, s.className) != 0 || !::IsWindowVisible(window))
+                return TRUE;
+            if (!s.title.empty() && WindowText(window) != s.title)
+                return TRUE;
+            s.found = window;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+constexpr const wchar_t* kMenuClass = L"#32768";
+constexpr const wchar_t* kDialogClass = L"#32770";
+
+// While alive, a timer on this thread looks for the window `find` names and hands it to `act`
+// once, which must close it. A window that never comes is given up on after ten seconds: any
+// open menu is ended and any message box here is answered "No", which ends nothing.
+class WhileModal {
+public:
+    WhileModal(std::function<HWND()> find, std::function<void(HWND)> act)
+        : find_(std::move(find)), act_(std::move(act)), deadline_(::GetTickCount64() + 10000) {
+        current_ = this;
+        timer_ = ::SetTimer(nullptr, 0, 20, &WhileModal::Tick);
+    }
+    ~WhileModal() {
+        ::KillTimer(nullptr, timer_);
+        current_ = nullptr;
+    }
+    WhileModal(const WhileModal&) = delete;
+    WhileModal& operator=(const WhileModal&) = delete;
+
+    bool acted() const { return acted_; }
+
+private:
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
+        WhileModal* self = current_;
+        if (!self || self->acted_)
+            return;
+        if (const HWND window = self->find_()) {
+            self->acted_ = true;
+            self->act_(window);
+        } else if (::GetTickCount64() > self->deadline_) {
+            self->deadline_ = ~0ull;
+            ::EndMenu();
+            if (const HWND box = FindOwnWindow(kDialogClass))
+                ::PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDNO, BN_CLICKED), 0);
+        }
+    }
+
+    static inline WhileModal* current_ = nullptr;
+    std::function<HWND()> find_;
+    std::function<void(HWND)> act_;
+    ULONGLONG deadline_;
+    UINT_PTR timer_ = 0;
+    bool acted_ = false;
+};
+
+// What the process menu showed while it was open.
+struct MenuSeen {
+    bool open = false;
+    UINT priority[4] = {}; // MF_CHECKED of Idle, Normal, High, RealTime
+    std::wstring terminate;
+    bool exploreEnabled = false;
+};
+
+MenuSeen ReadMenuThenClose(HMENU menu) {
+    MenuSeen seen;
+    seen.open = true;
+    const int items[] = {IDM_P1_IDLE, IDM_P2_NORMAL, IDM_P3_HIGH, IDM_P4_REALTIME};
+    for (int i = 0; i < 4; ++i)
+        seen.priority[i] = ::GetMenuState(menu, items[i], MF_BYCOMMAND) & MF_CHECKED;
+    wchar_t text[256] = {};
+    ::GetMenuStringW(menu, IDM_BB_TERMINATE, text, static_cast<int>(std::size(text)), MF_BYCOMMAND);
+    seen.terminate = text;
+    seen.exploreEnabled =
+        !(::GetMenuState(menu, IDM_AA34_EXPLORE, MF_BYCOMMAND) & (MF_GRAYED | MF_DISABLED));
+    ::EndMenu();
+    return seen;
+}
+
+// What the terminate question showed before it was answered.
+struct QuestionSeen {
+    bool asked = false;
+    std::wstring text; // the message, from the box's static controls
+    bool yesAndNo = false;
+};
+
+QuestionSeen AnswerQuestion(HWND box, int answer) {
+    QuestionSeen seen;
+    seen.asked = true;
+    for (HWND child = ::GetWindow(box, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+        wchar_t cls[32] = {};
+        ::GetClassNameW(child, cls, static_cast<int>(std::size(cls)));
+        if (_wcsicmp(cls, L"Static") == 0)
+            seen.text += WindowText(child);
+    }
+    const HWND yes = ::GetDlgItem(box, IDYES), no = ::GetDlgItem(box, IDNO);
+    seen.yesAndNo = yes && no && !::GetDlgItem(box, IDOK) && !::GetDlgItem(box, IDCANCEL);
+    ::PostMessageW(box, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED),
+                   reinterpret_cast<LPARAM>(answer == IDYES ? yes : no));
+    return seen;
+}
+
+// Ends the pelmora.exe that the window started from this program's folder; another test's
+// copy, started by another parent, is left alone.
+void EndPelmoraStartedHere() {
+    const UniqueSnapshot snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot)
+        return;
+    PROCESSENTRY32W entry{sizeof entry};
+    for (BOOL more = ::Process32FirstW(snapshot.get(), &entry); more;
+         more = ::Process32NextW(snapshot.get(), &entry)) {
+        if (entry.th32ParentProcessID != ::GetCurrentProcessId() ||
+            !SameName(entry.szExeFile, L"pelmora.exe"))
+            continue;
+        const UniqueKernelHandle process(
+            ::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, entry.th32ProcessID));
+        if (process) {
+            ::TerminateProcess(process.get(), 0);
+            ::WaitForSingleObject(process.get(), 5000);
+        }
+    }
+}
+
+// Memory this program holds in its working set while the object lives.
+class Ballast {
+public:
+    explicit Ballast(size_t bytes)
+        : memory_(static_cast<char*>(
+              ::VirtualAlloc(nullptr, bytes, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE))) {
+        for (size_t i = 0; memory_ && i < bytes; i += 4096)
+            static_cast<volatile char*>(memory_)[i] = 1;
+    }
+    ~Ballast() {
+        if (memory_)
+            ::VirtualFree(memory_, 0, MEM_RELEASE);
+    }
+    Ballast(const Ballast&) = delete;
+    Ballast& operator=(const Ballast&) = delete;
+
+private:
+    char* memory_;
+};
+
+// A text buffer that ends where readable memory ends: a known pattern closed by a terminator
+// in its very last character. Writing past its end faults at once instead of spoiling
+// whatever lies next to it.
+class GuardedText {
+public:
+    GuardedText() {
+        SYSTEM_INFO system{};
+        ::GetSystemInfo(&system);
+        page_ = system.dwPageSize;
+        base_ = static_cast<wchar_t*>(
+            ::VirtualAlloc(nullptr, 2 * page_, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+        DWORD old = 0;
+        if (base_ &&
+            ::VirtualProtect(reinterpret_cast<char*>(base_) + page_, page_, PAGE_NOACCESS, &old))
+            std::fill(base_, end(), kPattern);
+        if (base_)
+            end()[-1] = L'\0';
+    }
+    ~GuardedText() {
+        if (base_)
+            ::VirtualFree(base_, 0, MEM_RELEASE);
+    }
+    GuardedText(const GuardedText&) = delete;
+    GuardedText& operator=(const GuardedText&) = delete;
+
+    bool ok() const { return base_ && *base_ == kPattern; }
+    wchar_t* end() const { return base_ + page_ / sizeof(wchar_t); }
+    bool untouched() const {
+        return std::all_of(base_, end() - 1, [](wchar_t c) { return c == kPattern; }) &&
+               end()[-1] == L'\0';
+    }
+
+private:
+    static constexpr wchar_t kPattern = L'#';
+    size_t page_ = 0;
+    wchar_t* base_ = nullptr;
+};
+
+// One running copy of sleeper.exe and the file it runs from.
+struct Helper {
+    std::wstring path;
+    SleeperProcess process;
+};
+
+class ProcessPanelTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        // As varnok's own start does.
+        INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES |
+                                                           ICC_PROGRESS_CLASS | ICC_UPDOWN_CLASS |
+                                                           ICC_STANDARD_CLASSES};
+        ::InitCommonControlsEx(&controls);
+        // A fault ends this program at once, as a failure, instead of waiting on a debugger.
+        ::SetUnhandledExceptionFilter([](EXCEPTION_POINTERS* fault) -> LONG {
+            std::fprintf(stderr, "fault %08lx at %p\n", fault->ExceptionRecord->ExceptionCode,
+                         fault->ExceptionRecord->ExceptionAddress);
+            std::fflush(stdout);
+            return EXCEPTION_EXECUTE_HANDLER;
+        });
+        scratch_ = new ScratchFolder(L"tessaly panel");
+        // Two copies under one name in different folders, and one whose name only ends the same.
+        helpers_ = new std::vector<Helper>();
+        for (const std::wstring& relative :
+             {L"one\\" + Unique(L"panel"), L"two\\" + Unique(L"panel"),
+              L"one\\" + Unique(L"Xpanel")}) {
+            Helper helper;
+            helper.path = scratch_->PlaceSleeper(relative);
+            if (!helper.path.empty())
+                helper.process = SleeperProcess::Start(helper.path);
+            helpers_->push_back(std::move(helper));
+        }
+        settings_ = new SettingsStore();
+        window_ = new MainWindow(StartOptions{}, *settings_);
+        started_ = window_->Start() && PumpUntil([] { return !window_->Loading(); }, 30000);
+    }
+
+    static void TearDownTestSuite() {
+        if (window_ && window_->hwnd()) {
+            ::DestroyWindow(window_->hwnd());
+            PumpUntil([] { return false; }, 50); // lets the quit message and the rest go by
+        }
+        delete window_;
+        delete settings_;
+        EndPelmoraStartedHere();
+        delete helpers_;
+        delete scratch_;
+        window_ = nullptr;
+        settings_ = nullptr;
+        helpers_ = nullptr;
+        scratch_ = nullptr;
+    }
+
+    void SetUp() override {
+        ASSERT_TRUE(started_) << "the main window did not start or did not finish loading";
+        for (const Helper& helper : *helpers_)
+            ASSERT_STARTED(helper.process);
+    }
+
+    static MainWindow& window() { return *window_; }
+    static ProcessPanel& panel() { return window_->Panel(); }
+    static HWND list() { return panel().List(); }
+    static const ScratchFolder& scratch() { return *scratch_; }
+    // one\panel…, two\panel…, one\Xpanel…
+    static const Helper& helper(size_t i) { return (*helpers_)[i]; }
+
+    static void Command(int id) {
+        ::SendMessageW(window().hwnd(), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                       reinterpret_cast<LPARAM>(::GetDlgItem(window().hwnd(), id)));
+    }
+
+    // The "Process" button, then the messages until the rebuilt list is on the screen.
+    static void Rebuild() {
+        Command(IDC_BTN_PROCESS);
+        ASSERT_TRUE(PumpUntil([] { return !window().Loading(); })) << "the refresh did not end";
+    }
+
+    static int RowOf(DWORD pid) {
+        const auto& rows = panel().Rows();
+        const auto found = std::find_if(rows.begin(), rows.end(), [pid](const ProcessRecord& row) {
+            return row.processId == pid;
+        });
+        return found == rows.end() ? -1 : static_cast<int>(found - rows.begin());
+    }
+
+    static std::wstring Details(int id) { return WindowText(::GetDlgItem(window().hwnd(), id)); }
+
+private:
+    static inline ScratchFolder* scratch_ = nullptr;
+    static inline std::vector<Helper>* helpers_ = nullptr;
+    static inline SettingsStore* settings_ = nullptr;
+    static inline MainWindow* window_ = nullptr;
+    static inline bool started_ = false;
+};
+
+TEST_F(ProcessPanelTest, EachProcessHasItsOwnRowWithItsOwnFolder) {
+    // Started after the window loaded: only the button brings it in.
+    const std::wstring latePath = scratch().PlaceSleeper(L"late\\" + Unique(L"late"));
+    ASSERT_FALSE(latePath.empty());
+    SleeperProcess late = SleeperProcess::Start(latePath);
+    ASSERT_STARTED(late);
+    EXPECT_EQ(RowOf(late.id()), -1) << "listed before any refresh";
+
+    ASSERT_NO_FATAL_FAILURE(Rebuild());
+    ASSERT_EQ(ItemCount(list()), static_cast<int>(panel().Rows().size()));
+    EXPECT_GE(RowOf(late.id()), 0) << "a new process is missing after the refresh";
+
+    for (size_t i = 0; i < 3; ++i) {
+        const Helper& h = helper(i);
+        SCOPED_TRACE(Narrow(h.path));
+        const auto& rows = panel().Rows();
+        EXPECT_EQ(
+            std::count_if(rows.begin(), rows.end(),
+                          [&](const ProcessRecord& r) { return r.processId == h.process.id(); }),
+            1);
+        const int index = RowOf(h.process.id());
+        ASSERT_GE(index, 0);
+        const ProcessRecord& row = rows[index];
+        EXPECT_TRUE(SameName(row.imageName, FileNamePart(h.path))) << Narrow(row.imageName);
+        EXPECT_GE(row.threadCount, 1u);
+        EXPECT_GT(row.workingSetKb, 0u);
+        EXPECT_TRUE(SameName(row.path, h.path)) << Narrow(row.path);
+        EXPECT_EQ(row.path, Folded(row.path)) << "the path is shown in lower case";
+
+        // The cells as the list view hands them out.
+        EXPECT_EQ(CellText(list(), index, ProcessColumn::Name), row.imageName);
+        EXPECT_EQ(CellText(list(), index, ProcessColumn::Id), std::to_wstring(h.process.id()));
+        EXPECT_EQ(CellText(list(), index, ProcessColumn::Threads),
+                  std::to_wstring(row.threadCount));
+        EXPECT_EQ(CellText(list(), index, ProcessColumn::Memory),
+                  std::to_wstring(row.workingSetKb));
+        EXPECT_TRUE(SameName(CellText(list(), index, ProcessColumn::Path), h.path));
+    }
+    // An asker may offer no room at all: nothing is written, before or after its pointer.
+    {
+        const GuardedText text;
+        ASSERT_TRUE(text.ok());
+        LVITEMW item{};
+        item.pszText = text.end() - 4;
+        item.cchTextMax = 0;
+        ::SendMessageW(list(), LVM_GETITEMTEXTW, 0, reinterpret_cast<LPARAM>(&item));
+        EXPECT_TRUE(text.untouched());
+    }
+    // One name, two folders: each row names its own.
+    const int one = RowOf(helper(0).process.id()), two = RowOf(helper(1).process.id());
+    ASSERT_TRUE(one >= 0 && two >= 0);
+    EXPECT_NE(CellText(list(), one, ProcessColumn::Path),
+              CellText(list(), two, ProcessColumn::Path));
+
+    // A process that ended leaves with the next refresh.
+    const DWORD lateId = late.id();
+    ASSERT_TRUE(late.Kill());
+    ASSERT_NO_FATAL_FAILURE(Rebuild());
+    EXPECT_EQ(RowOf(lateId), -1);
+    EXPECT_EQ(ItemCount(list()), static_cast<int>(panel().Rows().size()));
+}
+
+TEST_F(ProcessPanelTest, HeaderClicksSortByValueThenByNameAndTheButtonStartsOver) {
+    // The helpers use some 13 MB here; with this, our own figure has a digit more, so an order
+    // by text would differ from the order by value.
+    const Ballast ballast(192u << 20);
+    ASSERT_NO_FATAL_FAILURE(Rebuild());
+    const DWORD followed = helper(1).process.id();
+    ASSERT_GE(RowOf(followed), 0);
+    SelectInList(list(), RowOf(followed));
+    ASSERT_EQ(panel().Selected()->processId, followed);
+
+    const auto arrows = [](ProcessColumn sorted, int arrow) {
+        for (int c = 0; c <= static_cast<int>(ProcessColumn::Path); ++c) {
+            const auto column = static_cast<ProcessColumn>(c);
+            EXPECT_EQ(SortArrow(list(), column), column == sorted ? arrow : 0) << "column " << c;
+        }
+    };
+    const auto memoryInList = [] {
+        std::vector<unsigned long> values;
+        for (int i = 0; i < ItemCount(list()); ++i)
+            values.push_back(
+                std::wcstoul(CellText(list(), i, ProcessColumn::Memory).c_str(), nullptr, 10));
+        return values;
+    };
+    const auto selectionFollows = [&] {
+        // The selected process stays selected, wherever the sort put it.
+        const int row = RowOf(followed);
+        EXPECT_EQ(panel().SelectedRow(), row + 1);
+        EXPECT_EQ(SelectedItem(list()), row);
+        EXPECT_EQ(Details(1021), FileNamePart(helper(1).path));
+    };
+
+    // Memory, ascending by value: a 4-digit figure comes before a 5-digit one, which text order
+    // would put the other way round.
+    ClickHeader(list(), ProcessColumn::Memory);
+    EXPECT_EQ(panel().Sort().column, ProcessColumn::Memory);
+    EXPECT_FALSE(panel().Sort().descending);
+    std::vector<unsigned long> memory = memoryInList();
+    EXPECT_TRUE(std::is_sorted(memory.begin(), memory.end()));
+    ASSERT_FALSE(memory.empty());
+    EXPECT_LT(std::to_wstring(memory.front()).size(), std::to_wstring(memory.back()).size())
+        << "all figures have as many digits: the order does not tell value from text";
+    arrows(ProcessColumn::Memory, HDF_SORTUP);
+    selectionFollows();
+
+    // The same header again turns the order round.
+    ClickHeader(list(), ProcessColumn::Memory);
+    EXPECT_TRUE(panel().Sort().descending);
+    memory = memoryInList();
+    EXPECT_TRUE(std::is_sorted(memory.rbegin(), memory.rend()));
+    arrows(ProcessColumn::Memory, HDF_SORTDOWN);
+    selectionFollows();
+
+    // Name, ascending without regard to case: "Xpanel…" comes after "panel…", where a
+    // character-code order would put the capital first.
+    ClickHeader(list(), ProcessColumn::Name);
+    EXPECT_EQ(panel().Sort().column, ProcessColumn::Name);
+    EXPECT_FALSE(panel().Sort().descending);
+    std::vector<std::wstring> names;
+    for (int i = 0; i < ItemCount(list()); ++i)
+        names.push_back(Folded(CellText(list(), i, ProcessColumn::Name)));
+    EXPECT_TRUE(std::is_sorted(names.begin(), names.end()));
+    EXPECT_GT(RowOf(helper(2).process.id()), RowOf(helper(0).process.id()));
+    EXPECT_GT(RowOf(helper(2).process.id()), RowOf(helper(1).process.id()));
+    arrows(ProcessColumn::Name, HDF_SORTUP);
+    selectionFollows();
+
+    // The button builds the list afresh: by name, ascending, row 1 selected, whatever the user
+    // had chosen before.
+    ClickHeader(list(), ProcessColumn::Threads);
+    SelectInList(list(), ItemCount(list()) - 1);
+    ASSERT_NO_FATAL_FAILURE(Rebuild());
+    EXPECT_EQ(panel().Sort().column, ProcessColumn::Name);
+    EXPECT_FALSE(panel().Sort().descending);
+    arrows(ProcessColumn::Name, HDF_SORTUP);
+    names.clear();
+    for (const ProcessRecord& row : panel().Rows())
+        names.push_back(Folded(row.imageName));
+    EXPECT_TRUE(std::is_sorted(names.begin(), names.end()));
+    EXPECT_EQ(panel().SelectedRow(), 1);
+    EXPECT_EQ(SelectedItem(list()), 0);
+    EXPECT_EQ(Details(1021), panel().Rows().front().imageName);
+}
+
+TEST_F(ProcessPanelTest, DetailsAreaDescribesTheSelectedFile) {
+    ASSERT_NO_FATAL_FAILURE(Rebuild());
+    // A helper (no version resource) and this program (which has one).
+    for (const std::wstring& path : {helper(0).path, ModulePath()}) {
+        SCOPED_TRACE(Narrow(path));
+        const DWORD pid = path == helper(0).path ? helper(0).process.id() : ::GetCurrentProcessId();
+        const int row = RowOf(pid);
+        ASSERT_GE(row, 0);
+        SelectInList(list(), row);
+        ASSERT_EQ(panel().SelectedRow(), row + 1) << "the panel missed the list's selection";
+
+        const std::wstring name = FileNamePart(path);
+        WIN32_FILE_ATTRIBUTE_DATA file{};
+        ASSERT_TRUE(::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &file));
+        const uint64_t size = (static_cast<uint64_t>(file.nFileSizeHigh) << 32) | file.nFileSizeLow;
+        const FileInfoRecord info = GetFileInfo(path);
+
+        EXPECT_TRUE(SameName(Details(1021), name)) << Narrow(Details(1021));
+        EXPECT_EQ(Details(1022), std::to_wstring(size) + L" Byte");
+        EXPECT_EQ(Details(1023), info.company);
+        EXPECT_EQ(Details(1024), info.description);
+        EXPECT_EQ(Details(1025), info.fileVersion);
+        EXPECT_NE(Details(1027).find(L"Terminate " + panel().Rows()[row].imageName + L" Process"),
+                  std::wstring::npos)
+            << Narrow(Details(1027));
+        EXPECT_NE(::SendDlgItemMessageW(window().hwnd(), 1020, STM_GETICON, 0, 0), 0)
+            << "no icon for the file";
+    }
+    // This program's own texts are really there, read through the lower-cased path the row has.
+    EXPECT_EQ(Details(1023), L"Orvix");
+    EXPECT_EQ(Details(1024), L"Tessaly panel test");
+    EXPECT_FALSE(Details(1025).empty());
+}
+
+TEST_F(ProcessPanelTest, ContextMenuMarksThePriorityAndSetsIt) {
+    ASSERT_NO_FATAL_FAILURE(Rebuild());
+    const Helper& h = helper(0);
+    const UniqueKernelHandle process(::OpenProcess(
+        PROCESS_SET_INFORMATION | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, h.process.id()));
+    ASSERT_TRUE(process);
+    ASSERT_TRUE(::SetPriorityClass(process.get(), HIGH_PRIORITY_CLASS));
+    const int row = RowOf(h.process.id());
+    ASSERT_GE(row, 0);
+    const std::wstring terminate = L"Terminate " + panel().Rows()[row].imageName + L" Process";
+
+    // From the keyboard (Shift+F10 or the menu key): the menu of the selected row.
+    SelectInList(list(), row);
+    MenuSeen seen;
+    {
+        WhileModal open([] { return FindOwnWindow(kMenuClass); },
+                        [&](HWND) { seen = ReadMenuThenClose(window().ProcessMenu()); });
+        ::SendMessageW(window().hwnd(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(list()),
+                       MAKELPARAM(-1, -1));
+    }
+    ASSERT_TRUE(seen.open) << "the menu did not open";
+    EXPECT_FALSE(seen.priority[0]);
+    EXPECT_FALSE(seen.priority[1]);
+    EXPECT_TRUE(seen.priority[2]) << "High is not marked";
+    EXPECT_FALSE(seen.priority[3]);
+    EXPECT_EQ(seen.terminate, terminate);
+    EXPECT_TRUE(seen.exploreEnabled);
+
+    Command(IDM_P1_IDLE);
+    EXPECT_EQ(::GetPriorityClass(process.get()), static_cast<DWORD>(IDLE_PRIORITY_CLASS));
+
+    // A right click on the row while another one is selected: the menu is the clicked row's,
+    // and the mark follows the new priority rather than the last one shown.
+    SelectInList(list(), row == 0 ? 1 : 0);
+    seen = MenuSeen{};
+    {
+        WhileModal open([] { return FindOwnWindow(kMenuClass); },
+                        [&](HWND) { seen = ReadMenuThenClose(window().ProcessMenu()); });
+        RECT item{};
+        ListView_GetItemRect(list(), row, &item, LVIR_LABEL);
+        NMITEMACTIVATE click{};
+        click.hdr = {list(), IDC_LSTPROCESSES, static_cast<UINT>(NM_RCLICK)};
+        click.iItem = row;
+        click.ptAction = {item.left + 2, item.top + 2};
+        ::SendMessageW(window().hwnd(), WM_NOTIFY, IDC_LSTPROCESSES,
+                       reinterpret_cast<LPARAM>(&click));
+    }
+    ASSERT_TRUE(seen.open) << "the menu did not open";
+    EXPECT_EQ(panel().SelectedRow(), row + 1);
+    EXPECT_TRUE(seen.priority[0]) << "Idle is not marked";
+    EXPECT_FALSE(seen.priority[1]);
+    EXPECT_FALSE(seen.priority[2]) << "High is still marked";
+    EXPECT_FALSE(seen.priority[3]);
+    EXPECT_EQ(seen.terminate, terminate);
+
+    Command(IDM_P2_NORMAL);
+    EXPECT_EQ(::GetPriorityClass(process.get()), static_cast<DWORD>(NORMAL_PRIORITY_CLASS));
+}
+
+TEST_F(ProcessPanelTest, ModulesDialogListsTheProcessAndHoldsTheWindow) {
+    ASSERT_NO_FATAL_FAILURE(Rebuild());
+    const Helper& h = helper(1);
+    const int row = RowOf(h.process.id());
+    ASSERT_GE(row, 0);
+    SelectInList(list(), row);
+    const std::wstring name = panel().Rows()[row].imageName;
+
+    Command(IDM_A100_PROCESS_DETAILS);
+    const HWND dialog = FindOwnWindow(kDialogClass, L"Modules Details For[ " + name + L"]");
+    ASSERT_TRUE(dialog) << "no modules dialog for " << Narrow(name);
+    EXPECT_EQ(::GetWindow(dialog, GW_OWNER), window().hwnd());
+    EXPECT_FALSE(::IsWindowEnabled(window().hwnd())) << "the main window is usable meanwhile";
+
+    const HWND modules = ::FindWindowExW(dialog, nullptr, WC_LISTVIEWW, nullptr);
+    ASSERT_TRUE(modules);
+    std::vector<std::wstring> files;
+    for (int i = 0; i < ItemCount(modules); ++i)
+        files.push_back(Folded(FileNamePart(CellText(modules, i, ProcessColumn::Name))));
+    for (const wchar_t* dll : {L"ntdll.dll", L"kernel32.dll"})
+        EXPECT_NE(std::find(files.begin(), files.end(), dll), files.end()) << Narrow(dll);
+    EXPECT_EQ(std::find(files.begin(), files.end(), Folded(name)), files.end())
+        << "the program's own file is listed";
+
+    ::SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    EXPECT_TRUE(PumpUntil([&] { return !::IsWindow(dialog); }, 5000));
+    EXPECT_TRUE(::IsWindowEnabled(window().hwnd()));
+}
+
+TEST_F(ProcessPanelTest, TerminatingEndsEveryProcessOfThatNameAndNoOther) {
+    // Its own set, so the other tests keep their helpers.
+    const std::wstring name = Unique(L"end");
+    const std::wstring paths[] = {scratch().PlaceSleeper(L"end one\\" + name),
+                                  scratch().PlaceSleeper(L"end two\\" + name),
+                                  scratch().PlaceSleeper(L"end one\\x" + name)};
+    for (const std::wstring& path : paths)
+        ASSERT_FALSE(path.empty());
+    SleeperProcess first = SleeperProcess::Start(paths[0]);
+    ASSERT_STARTED(first);
+    SleeperProcess second = SleeperProcess::Start(paths[1]);
+    ASSERT_STARTED(second);
+    SleeperProcess lookalike = SleeperProcess::Start(paths[2]);
+    ASSERT_STARTED(lookalike);
+    const UniqueKernelHandle firstWatch = Watch(first.id()), secondWatch = Watch(second.id()),
+                             lookalikeWatch = Watch(lookalike.id());
+
+    ASSERT_NO_FATAL_FAILURE(Rebuild());
+    const int row = RowOf(second.id());
+    ASSERT_GE(row, 0);
+    SelectInList(list(), row);
+    const std::wstring shown = panel().Rows()[row].imageName;
+
+    const auto ask = [&](int answer, const std::function<void()>& trigger) {
+        QuestionSeen seen;
+        {
+            WhileModal box([] { return FindOwnWindow(kDialogClass, L"terminate Process"); },
+                           [&](HWND window) { seen = AnswerQuestion(window, answer); });
+            trigger();
+        }
+        EXPECT_TRUE(seen.asked) << "no question before ending";
+        EXPECT_TRUE(seen.yesAndNo);
+        EXPECT_NE(seen.text.find(shown), std::wstring::npos) << Narrow(seen.text);
+    };
+
+    // "No", from the button and from the link: nothing ends and the list stays as it is.
+    ask(IDNO, [] { Command(IDC_BTN_KILL); });
+    NMLINK link{};
+    link.hdr = {::GetDlgItem(window().hwnd(), 1027), 1027, static_cast<UINT>(NM_CLICK)};
+    ask(IDNO,
+        [&] { ::SendMessageW(window().hwnd(), WM_NOTIFY, 1027, reinterpret_cast<LPARAM>(&link)); });
+    EXPECT_FALSE(EndsWithin(firstWatch, 200));
+    EXPECT_FALSE(EndsWithin(secondWatch, 0));
+    EXPECT_FALSE(EndsWithin(lookalikeWatch, 0));
+    EXPECT_FALSE(window().Loading());
+    EXPECT_EQ(panel().SelectedRow(), row + 1);
+
+    // "Yes": every process of that name goes, from either folder; the lookalike stays.
+    ask(IDYES, [] { Command(IDC_BTN_KILL); });
+    ASSERT_TRUE(EndsWithin(secondWatch, 5000));
+    ASSERT_TRUE(EndsWithin(firstWatch, 5000)) << "the same name in another folder lives on";
+    EXPECT_EQ(ExitCode(secondWatch), 1u);
+    EXPECT_EQ(ExitCode(firstWatch), 1u);
+    EXPECT_FALSE(EndsWithin(lookalikeWatch, 200)) << "a name that only ends the same was ended";
+
+    // The list is rebuilt by itself.
+    ASSERT_TRUE(PumpUntil([] { return !window().Loading(); }));
+    EXPECT_EQ(RowOf(first.id()), -1);
+    EXPECT_EQ(RowOf(second.id()), -1);
+    for (const ProcessRecord& r : panel().Rows())
+        EXPECT_FALSE(SameName(r.imageName, name)) << "still listed: " << r.processId;
+    EXPECT_GE(RowOf(lookalike.id()), 0);
+    EXPECT_EQ(ItemCount(list()), static_cast<int>(panel().Rows().size()));
+    EXPECT_EQ(panel().SelectedRow(), 1);
+}
+
+} // namespace
+} // namespace tessaly
