@@ -36,6 +36,7 @@ constexpr UINT_PTR kTimer4 = 4; // status bar, 1 s
 constexpr UINT_PTR kWaitTimer = 30;
 constexpr UINT kWaitDelayMs = 250;
 constexpr UINT kProcessesLoaded = WM_APP + 0x301;
+constexpr UINT kFinishStart = WM_APP + 0x302;
 constexpr int kNavWidth96 = 150;
 constexpr COLORREF kNavColour = RGB(0x2B, 0x3A, 0x55);
 
@@ -103,31 +104,36 @@ bool MainWindow::Start() {
     };
     TrayArea1.MouseMove = [this] { OnTrayMouseMove(); };
 
-    // Start-up, in the order the rest of the program relies on. pelmora is started once the
-    // list is filled: starting a second program first would only delay the window.
-    CpuSampler_ = CreateCpuSampler();
-    CpuSampler_->Initialize();
-    ReadSettings();
-    ::SetTimer(hwnd(), kTimer3, RefreshIntervalMs(RefreshSeconds), nullptr);
     Centre();
-    lowMemory_ = LowMemoryWatch{};
-    InstallHotkey();
-    GetMemoryStatus();
-    ::SetTimer(hwnd(), kTimer1, 100, nullptr);
-    ::SetTimer(hwnd(), kTimer4, 1000, nullptr);
     if (options_.startHidden) {
         // Created minimised: the window goes straight into the notification area.
         TrayArea1.SetVisible(true);
     } else {
+        // No forced paint here: the first paint comes after the rows, when the table is read by
+        // then, so the window is drawn once and whole.
         ::ShowWindow(hwnd(), SW_SHOWNORMAL);
         ::SetForegroundWindow(hwnd());
-        ::UpdateWindow(hwnd());
         // "Please wait" only when loading is slow enough to be noticed; a window that flashes
         // up and away at once is worse than none.
         if (Loading())
             ::SetTimer(hwnd(), kWaitTimer, kWaitDelayMs, nullptr);
     }
+    // The rest of start-up follows once the window is on the screen (and, when the table is
+    // already read, its rows are in).
+    ::PostMessageW(hwnd(), kFinishStart, 0, 0);
     return true;
+}
+
+void MainWindow::FinishStart() {
+    CpuSampler_ = CreateCpuSampler();
+    CpuSampler_->Initialize();
+    ReadSettings();
+    ::SetTimer(hwnd(), kTimer3, RefreshIntervalMs(RefreshSeconds), nullptr);
+    lowMemory_ = LowMemoryWatch{};
+    InstallHotkey();
+    GetMemoryStatus();
+    ::SetTimer(hwnd(), kTimer1, 100, nullptr);
+    ::SetTimer(hwnd(), kTimer4, 1000, nullptr);
 }
 
 void MainWindow::CreateFonts() {
@@ -641,6 +647,9 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_HOTKEY:
         if (wParam == 1)
             ToggleByHotkey();
+        return 0;
+    case kFinishStart:
+        FinishStart();
         return 0;
     case kProcessesLoaded:
         OnProcessesLoaded(BackgroundTask<LoadResult>::Take(lParam));

@@ -60,6 +60,7 @@ private:
         ProcessPanel::Keep keep = ProcessPanel::Keep::Nothing;
     };
 
+    void FinishStart();
     void CreateControls();
     void CreateFonts();
     void Layout();
