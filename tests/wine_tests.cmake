@@ -14,6 +14,10 @@ function(tessaly_wine_test name)
     set_tests_properties(${name} PROPERTIES TIMEOUT ${ARG_TIMEOUT} LABELS wine)
 endfunction()
 
+# A program that only waits; tests copy it around and start it to have processes to find.
+add_executable(sleeper WIN32 ${PROJECT_SOURCE_DIR}/tests/support/sleeper.cpp)
+target_link_libraries(sleeper PRIVATE shell32)
+
 foreach(area settings process shell sysinfo probes controls memory)
     if(EXISTS ${CMAKE_CURRENT_LIST_DIR}/${area}/wine.cmake)
         include(${CMAKE_CURRENT_LIST_DIR}/${area}/wine.cmake)

@@ -34,11 +34,13 @@ namespace tessaly {
 namespace {
 
 using namespace settings;
-using test::SameName;
+using test::Ballast;
+using test::EndPelmoraStartedHere;
+using test::PumpFor;
+using test::SelectedItem;
+using test::SelectInList;
 using test::SleeperProcess;
 using test::TestKey;
-
-#define ASSERT_STARTED(child) ASSERT_TRUE((child).running()) << (child).error()
 
 // The memory panel's controls.
 constexpr int kFreeBar = 1201;
@@ -50,26 +52,9 @@ constexpr int kMemoryControls[] = {kFreeBar,      kScaleTotal, kScaleThreeQuarte
                                    kScaleQuarter, kUsed,       kFreeWhole,          kFreeShare,
                                    kTotal,        kAvailable,  kPageFile,           kOptimize};
 
-// Runs this thread's messages until `done` holds, as the program's own loop would; `done` is
-// asked after every message, so a state that lasts for a few messages only is seen.
+// `done` is asked after every message, so a state that lasts for a few messages only is seen.
 bool PumpUntil(const std::function<bool()>& done, DWORD ms) {
-    const ULONGLONG end = ::GetTickCount64() + ms;
-    while (!done()) {
-        if (::GetTickCount64() > end)
-            return false;
-        MSG message;
-        if (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            ::TranslateMessage(&message);
-            ::DispatchMessageW(&message);
-        } else {
-            ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-        }
-    }
-    return true;
-}
-
-void PumpFor(DWORD ms) {
-    PumpUntil([] { return false; }, ms);
+    return test::PumpUntil(done, ms, test::PumpCheck::AfterEachMessage);
 }
 
 MEMORYSTATUSEX MemoryNow() {
@@ -116,69 +101,9 @@ std::wstring StatusPanel(HWND window, int part) {
     return text;
 }
 
-int SelectedItem(HWND list) {
-    return static_cast<int>(::SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1),
-                                           MAKELPARAM(LVNI_SELECTED, 0)));
-}
-
-// Selects a row as a click does: through the list view, which tells its parent.
-void SelectInList(HWND list, int row) {
-    LVITEMW item{};
-    item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-    item.state = LVIS_SELECTED | LVIS_FOCUSED;
-    ::SendMessageW(list, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
-}
-
-// Ends the pelmora.exe that the window started from this program's folder; a copy started by
-// another parent is left alone.
-void EndPelmoraStartedHere() {
-    const UniqueSnapshot snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-    if (!snapshot)
-        return;
-    PROCESSENTRY32W entry{sizeof entry};
-    for (BOOL more = ::Process32FirstW(snapshot.get(), &entry); more;
-         more = ::Process32NextW(snapshot.get(), &entry)) {
-        if (entry.th32ParentProcessID != ::GetCurrentProcessId() ||
-            !SameName(entry.szExeFile, L"pelmora.exe"))
-            continue;
-        const UniqueKernelHandle process(
-            ::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, entry.th32ProcessID));
-        if (process) {
-            ::TerminateProcess(process.get(), 0);
-            ::WaitForSingleObject(process.get(), 5000);
-        }
-    }
-}
-
-// Memory this program holds in its working set while the object lives.
-class Ballast {
-public:
-    explicit Ballast(size_t bytes)
-        : memory_(static_cast<char*>(
-              ::VirtualAlloc(nullptr, bytes, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE))) {
-        for (size_t i = 0; memory_ && i < bytes; i += 4096)
-            static_cast<volatile char*>(memory_)[i] = 1;
-    }
-    ~Ballast() {
-        if (memory_)
-            ::VirtualFree(memory_, 0, MEM_RELEASE);
-    }
-    Ballast(const Ballast&) = delete;
-    Ballast& operator=(const Ballast&) = delete;
-
-private:
-    char* memory_;
-};
-
 class MainWindowTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        // As varnok's own start does.
-        INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES |
-                                                           ICC_PROGRESS_CLASS | ICC_UPDOWN_CLASS |
-                                                           ICC_STANDARD_CLASSES};
-        ::InitCommonControlsEx(&controls);
-    }
+    static void SetUpTestSuite() { test::InitMainWindowControls(); }
 
     void TearDown() override {
         if (window_ && window_->hwnd()) {

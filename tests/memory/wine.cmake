@@ -1,11 +1,6 @@
 # The main window's status bar, memory panel and automatic refresh, driven in-process over the
 # real process table, memory figures and registry; and the held settings key the memory timer
 # reads its options through.
-if(NOT TARGET sleeper)
-    add_executable(sleeper WIN32 ${PROJECT_SOURCE_DIR}/tests/support/sleeper.cpp)
-    target_link_libraries(sleeper PRIVATE shell32)
-endif()
-
 tessaly_wine_test(status_wtest
     SOURCES ${PROJECT_SOURCE_DIR}/tests/memory/status_wtest.cpp
             ${PROJECT_SOURCE_DIR}/tests/memory/status_wtest.rc

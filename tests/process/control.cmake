@@ -1,10 +1,5 @@
 # Ending processes, priorities, module lists and the modules dialog, against real child
 # processes under Wine.
-if(NOT TARGET sleeper)
-    add_executable(sleeper WIN32 ${PROJECT_SOURCE_DIR}/tests/support/sleeper.cpp)
-    target_link_libraries(sleeper PRIVATE shell32)
-endif()
-
 # An empty DLL that the module-list test loads many copies of.
 add_library(filler_module SHARED ${PROJECT_SOURCE_DIR}/tests/process/filler_module.c)
 set_target_properties(filler_module PROPERTIES PREFIX "")

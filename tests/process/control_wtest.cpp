@@ -22,41 +22,17 @@
 namespace tessaly {
 namespace {
 
+using test::CellText;
+using test::EndsWithin;
+using test::ExitCode;
+using test::Narrow;
+using test::PumpUntil;
 using test::SameName;
 using test::ScratchFolder;
 using test::SleeperProcess;
-
-#define ASSERT_STARTED(child) ASSERT_TRUE((child).running()) << (child).error()
-
-std::string Narrow(std::wstring_view text) {
-    return ToUtf8(text);
-}
-
-// Names carry this run's process ID, so sleepers of another test program running in the same
-// prefix are never ours to end.
-std::wstring Unique(std::wstring_view stem) {
-    return std::wstring(stem) + std::to_wstring(::GetCurrentProcessId()) + L".exe";
-}
-
-std::wstring Upper(std::wstring text) {
-    ::CharUpperBuffW(text.data(), static_cast<DWORD>(text.size()));
-    return text;
-}
-
-// A handle of our own on a child, to see how it ended after the code under test ended it.
-UniqueKernelHandle Watch(DWORD pid) {
-    return UniqueKernelHandle(
-        ::OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
-}
-
-bool EndsWithin(const UniqueKernelHandle& process, DWORD ms) {
-    return ::WaitForSingleObject(process.get(), ms) == WAIT_OBJECT_0;
-}
-
-DWORD ExitCode(const UniqueKernelHandle& process) {
-    DWORD code = 0;
-    return ::GetExitCodeProcess(process.get(), &code) ? code : 0xFFFFFFFF;
-}
+using test::Unique;
+using test::Upper;
+using test::Watch;
 
 // Wine lets an ended process be opened by its ID for about half a second after the last
 // handle on it closes; a process counts as gone once its ID opens nothing.
@@ -75,22 +51,6 @@ DWORD GoneProcessId(const std::wstring& exePath) {
     const DWORD id = child.id();
     child.Kill();
     return WaitUntilGone(id) ? id : 0;
-}
-
-// Runs this thread's messages until `done` holds, as the program's own loop would.
-template <class Condition> bool PumpUntil(Condition done, DWORD ms = 5000) {
-    const ULONGLONG end = ::GetTickCount64() + ms;
-    while (!done()) {
-        if (::GetTickCount64() > end)
-            return false;
-        MSG message;
-        while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            ::TranslateMessage(&message);
-            ::DispatchMessageW(&message);
-        }
-        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-    }
-    return true;
 }
 
 class ProcessControl : public ::testing::Test {
@@ -380,20 +340,6 @@ std::wstring ColumnTitle(HWND list, int index) {
                                                                                           : L"";
 }
 
-std::wstring CellText(HWND list, int row, int column) {
-    wchar_t text[1024] = {};
-    LVITEMW item{};
-    item.iSubItem = column;
-    item.pszText = text;
-    item.cchTextMax = 1024;
-    ::SendMessageW(list, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
-    return text;
-}
-
-int RowCount(HWND list) {
-    return static_cast<int>(::SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
-}
-
 TEST_F(ProcessControl, ModulesDialogShowsTheProcessAndHoldsItsOwner) {
     SleeperProcess child = SleeperProcess::Start(plainPath());
     ASSERT_STARTED(child);
@@ -421,7 +367,7 @@ TEST_F(ProcessControl, ModulesDialogShowsTheProcessAndHoldsItsOwner) {
     EXPECT_EQ(ColumnTitle(list, 2), L"Last Modified");
     EXPECT_TRUE(::SendMessageW(list, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0) & LVS_EX_FULLROWSELECT);
 
-    const int rows = RowCount(list);
+    const int rows = test::ItemCount(list);
     EXPECT_GE(rows, 2);
     EXPECT_EQ(static_cast<size_t>(rows), dialog.Rows().size());
     EXPECT_EQ(WindowText(::GetDlgItem(dialog.hwnd(), IDC_LABEL1)),
@@ -468,7 +414,7 @@ TEST_F(ProcessControl, ModulesDialogGivesItsOwnerBackHoweverItGoes) {
     ASSERT_TRUE(dialog.Show(owner.hwnd(), child.id(), name, plainPath()));
     EXPECT_FALSE(::IsWindowEnabled(owner.hwnd()));
     ::SendMessageW(dialog.hwnd(), WM_SYSCOMMAND, SC_CLOSE, 0);
-    EXPECT_TRUE(PumpUntil([&] { return dialog.hwnd() == nullptr; }));
+    EXPECT_TRUE(PumpUntil([&] { return dialog.hwnd() == nullptr; }, 5000));
     EXPECT_TRUE(::IsWindowEnabled(owner.hwnd()));
     EXPECT_EQ(closed, 1);
 
@@ -477,7 +423,7 @@ TEST_F(ProcessControl, ModulesDialogGivesItsOwnerBackHoweverItGoes) {
     EXPECT_FALSE(::IsWindowEnabled(owner.hwnd()));
     MSG escape{dialog.List(), WM_KEYDOWN, VK_ESCAPE, 0x00010001, 0, {}};
     EXPECT_TRUE(::IsDialogMessageW(dialog.hwnd(), &escape));
-    EXPECT_TRUE(PumpUntil([&] { return dialog.hwnd() == nullptr; }));
+    EXPECT_TRUE(PumpUntil([&] { return dialog.hwnd() == nullptr; }, 5000));
     EXPECT_TRUE(::IsWindowEnabled(owner.hwnd()));
     EXPECT_EQ(closed, 2);
 
@@ -507,7 +453,7 @@ TEST_F(ProcessControl, ModulesDialogOfAGoneProcessIsEmpty) {
     OwnerWindow owner;
     ModulesDialog dialog;
     ASSERT_TRUE(dialog.Show(owner.hwnd(), GoneProcessId(plainPath()), L"gone.exe", L""));
-    EXPECT_EQ(RowCount(dialog.List()), 0);
+    EXPECT_EQ(test::ItemCount(dialog.List()), 0);
     EXPECT_EQ(WindowText(::GetDlgItem(dialog.hwnd(), IDC_LABEL1)),
               L"Number of Modules For [ gone.exe] = 0");
     dialog.Close();

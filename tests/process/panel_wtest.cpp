@@ -29,77 +29,30 @@
 namespace tessaly {
 namespace {
 
+using test::Ballast;
+using test::EndPelmoraStartedHere;
+using test::EndsWithin;
+using test::ExitCode;
+using test::ItemCount;
+using test::Narrow;
+using test::PumpUntil;
 using test::SameName;
 using test::ScratchFolder;
+using test::SelectedItem;
+using test::SelectInList;
 using test::SleeperProcess;
-
-#define ASSERT_STARTED(child) ASSERT_TRUE((child).running()) << (child).error()
-
-std::string Narrow(std::wstring_view text) {
-    return ToUtf8(text);
-}
-
-// Names carry this run's process ID, so copies started by another test program in the same
-// prefix are never ours to end.
-std::wstring Unique(std::wstring_view stem) {
-    return std::wstring(stem) + std::to_wstring(::GetCurrentProcessId()) + L".exe";
-}
+using test::Unique;
+using test::Watch;
 
 std::wstring Folded(std::wstring text) {
     ::CharLowerBuffW(text.data(), static_cast<DWORD>(text.size()));
     return text;
 }
 
-// A handle of our own on a child, to see how it ended after the window ended it.
-UniqueKernelHandle Watch(DWORD pid) {
-    return UniqueKernelHandle(
-        ::OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
-}
-
-bool EndsWithin(const UniqueKernelHandle& process, DWORD ms) {
-    return ::WaitForSingleObject(process.get(), ms) == WAIT_OBJECT_0;
-}
-
-DWORD ExitCode(const UniqueKernelHandle& process) {
-    DWORD code = 0;
-    return ::GetExitCodeProcess(process.get(), &code) ? code : 0xFFFFFFFF;
-}
-
-// Runs this thread's messages until `done` holds, as the program's own loop would.
-bool PumpUntil(const std::function<bool()>& done, DWORD ms = 20000) {
-    const ULONGLONG end = ::GetTickCount64() + ms;
-    while (!done()) {
-        if (::GetTickCount64() > end)
-            return false;
-        MSG message;
-        while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            ::TranslateMessage(&message);
-            ::DispatchMessageW(&message);
-        }
-        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-    }
-    return true;
-}
-
 // --- The list view, read the way another program would see it ---
 
 std::wstring CellText(HWND list, int row, ProcessColumn column) {
-    wchar_t text[1024] = {};
-    LVITEMW item{};
-    item.iSubItem = static_cast<int>(column);
-    item.pszText = text;
-    item.cchTextMax = static_cast<int>(std::size(text));
-    ::SendMessageW(list, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
-    return text;
-}
-
-int ItemCount(HWND list) {
-    return static_cast<int>(::SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
-}
-
-int SelectedItem(HWND list) {
-    return static_cast<int>(::SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1),
-                                           MAKELPARAM(LVNI_SELECTED, 0)));
+    return test::CellText(list, row, static_cast<int>(column));
 }
 
 // The sort arrow a header item shows: HDF_SORTUP, HDF_SORTDOWN or 0.
@@ -120,14 +73,6 @@ void ClickHeader(HWND list, ProcessColumn column) {
     const LPARAM at = MAKELPARAM((item.left + item.right) / 2, (item.top + item.bottom) / 2);
     ::SendMessageW(header, WM_LBUTTONDOWN, MK_LBUTTON, at);
     ::SendMessageW(header, WM_LBUTTONUP, 0, at);
-}
-
-// Selects a row as a click does: through the list view, which tells its parent.
-void SelectInList(HWND list, int row) {
-    LVITEMW item{};
-    item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-    item.state = LVIS_SELECTED | LVIS_FOCUSED;
-    ::SendMessageW(list, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
 }
 
 // --- Windows that modal loops put up ---
@@ -248,47 +193,6 @@ QuestionSeen AnswerQuestion(HWND box, int answer) {
     return seen;
 }
 
-// Ends the pelmora.exe that the window started from this program's folder; another test's
-// copy, started by another parent, is left alone.
-void EndPelmoraStartedHere() {
-    const UniqueSnapshot snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-    if (!snapshot)
-        return;
-    PROCESSENTRY32W entry{sizeof entry};
-    for (BOOL more = ::Process32FirstW(snapshot.get(), &entry); more;
-         more = ::Process32NextW(snapshot.get(), &entry)) {
-        if (entry.th32ParentProcessID != ::GetCurrentProcessId() ||
-            !SameName(entry.szExeFile, L"pelmora.exe"))
-            continue;
-        const UniqueKernelHandle process(
-            ::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, entry.th32ProcessID));
-        if (process) {
-            ::TerminateProcess(process.get(), 0);
-            ::WaitForSingleObject(process.get(), 5000);
-        }
-    }
-}
-
-// Memory this program holds in its working set while the object lives.
-class Ballast {
-public:
-    explicit Ballast(size_t bytes)
-        : memory_(static_cast<char*>(
-              ::VirtualAlloc(nullptr, bytes, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE))) {
-        for (size_t i = 0; memory_ && i < bytes; i += 4096)
-            static_cast<volatile char*>(memory_)[i] = 1;
-    }
-    ~Ballast() {
-        if (memory_)
-            ::VirtualFree(memory_, 0, MEM_RELEASE);
-    }
-    Ballast(const Ballast&) = delete;
-    Ballast& operator=(const Ballast&) = delete;
-
-private:
-    char* memory_;
-};
-
 // A text buffer that ends where readable memory ends: a known pattern closed by a terminator
 // in its very last character. Writing past its end faults at once instead of spoiling
 // whatever lies next to it.
@@ -336,11 +240,7 @@ struct Helper {
 class ProcessPanelTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        // As varnok's own start does.
-        INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES |
-                                                           ICC_PROGRESS_CLASS | ICC_UPDOWN_CLASS |
-                                                           ICC_STANDARD_CLASSES};
-        ::InitCommonControlsEx(&controls);
+        test::InitMainWindowControls();
         // A fault ends this program at once, as a failure, instead of waiting on a debugger.
         ::SetUnhandledExceptionFilter([](EXCEPTION_POINTERS* fault) -> LONG {
             std::fprintf(stderr, "fault %08lx at %p\n", fault->ExceptionRecord->ExceptionCode,
@@ -368,7 +268,7 @@ protected:
     static void TearDownTestSuite() {
         if (window_ && window_->hwnd()) {
             ::DestroyWindow(window_->hwnd());
-            PumpUntil([] { return false; }, 50); // lets the quit message and the rest go by
+            test::PumpFor(50); // lets the quit message and the rest go by
         }
         delete window_;
         delete settings_;
@@ -402,7 +302,8 @@ protected:
     // The "Process" button, then the messages until the rebuilt list is on the screen.
     static void Rebuild() {
         Command(IDC_BTN_PROCESS);
-        ASSERT_TRUE(PumpUntil([] { return !window().Loading(); })) << "the refresh did not end";
+        ASSERT_TRUE(PumpUntil([] { return !window().Loading(); }, 20000))
+            << "the refresh did not end";
     }
 
     static int RowOf(DWORD pid) {
@@ -746,7 +647,7 @@ TEST_F(ProcessPanelTest, TerminatingEndsEveryProcessOfThatNameAndNoOther) {
     EXPECT_FALSE(EndsWithin(lookalikeWatch, 200)) << "a name that only ends the same was ended";
 
     // The list is rebuilt by itself.
-    ASSERT_TRUE(PumpUntil([] { return !window().Loading(); }));
+    ASSERT_TRUE(PumpUntil([] { return !window().Loading(); }, 20000));
     EXPECT_EQ(RowOf(first.id()), -1);
     EXPECT_EQ(RowOf(second.id()), -1);
     for (const ProcessRecord& r : panel().Rows())

@@ -15,18 +15,12 @@
 namespace tessaly {
 namespace {
 
+using test::Narrow;
 using test::SameName;
 using test::ScratchFolder;
 using test::SleeperProcess;
-
-std::string Narrow(std::wstring_view text) {
-    return ToUtf8(text);
-}
-
-std::wstring Upper(std::wstring text) {
-    ::CharUpperBuffW(text.data(), static_cast<DWORD>(text.size()));
-    return text;
-}
+using test::Unique;
+using test::Upper;
 
 const ProcessRecord* FindRecord(const std::vector<ProcessRecord>& table, DWORD id) {
     const auto found = std::find_if(table.begin(), table.end(),
@@ -44,14 +38,6 @@ std::set<DWORD> ToolhelpIds() {
             ids.insert(entry.th32ProcessID);
     return ids;
 }
-
-// Names carry this run's process ID, so a sleeper another test program starts in the same
-// prefix at the same time cannot answer for ours.
-std::wstring Unique(std::wstring_view stem) {
-    return std::wstring(stem) + std::to_wstring(::GetCurrentProcessId()) + L".exe";
-}
-
-#define ASSERT_STARTED(child) ASSERT_TRUE((child).running()) << (child).error()
 
 TEST(ProcessTable, ListsEveryProcessTheSystemReports) {
     // Processes may come and go between the reads; those in both toolhelp snapshots were

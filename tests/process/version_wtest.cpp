@@ -3,6 +3,7 @@
 // translation list) and a German one after it.
 #include "process/file_version.h"
 
+#include "support/wine_test_support.h"
 #include "win32/handles.h"
 #include "win32/platform.h"
 
@@ -14,6 +15,8 @@
 
 namespace tessaly {
 namespace {
+
+using test::Narrow;
 
 std::vector<std::wstring> Fields(const FileInfoRecord& r) {
     return {r.company,   r.description,      r.fileVersion, r.internalName,
@@ -28,12 +31,6 @@ std::vector<std::wstring> Fields(const FileVersionInfo& v) {
 
 const std::vector<std::wstring> kNoRecord = Fields(FileInfoRecord{});
 const std::vector<std::wstring> kNoStrings(10);
-
-std::wstring Temp() {
-    std::wstring temp(MAX_PATH + 1, L'\0');
-    temp.resize(::GetTempPathW(static_cast<DWORD>(temp.size()), temp.data()));
-    return temp;
-}
 
 // Deletes a tree given as a "\\?\" path, so paths beyond MAX_PATH go too.
 void RemoveTree(const std::wstring& path) {
@@ -56,7 +53,7 @@ void RemoveTree(const std::wstring& path) {
 class Scratch {
 public:
     Scratch()
-        : path_(Temp() + L"tessaly \u00fc \u65e5\u672c " +
+        : path_(test::TempFolder() + L"tessaly \u00fc \u65e5\u672c " +
                 std::to_wstring(::GetCurrentProcessId())) {
         RemoveTree(L"\\\\?\\" + path_);
         ::CreateDirectoryW(path_.c_str(), nullptr);
@@ -83,10 +80,6 @@ private:
 
 std::wstring OwnPath() {
     return ModulePath();
-}
-
-std::string Narrow(const std::wstring& text) {
-    return ToUtf8(text);
 }
 
 void ExpectEnglish(const FileInfoRecord& info) {

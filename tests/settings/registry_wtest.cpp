@@ -2,6 +2,7 @@
 #include "settings/registry.h"
 
 #include "settings/test_keys.h"
+#include "support/wine_test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -170,9 +171,7 @@ TEST_F(WriteValue, RefusedWriteGivesTheErrorAndChangesNothing) {
 class TempFile {
 public:
     TempFile(const wchar_t* name, const char* content) {
-        wchar_t folder[MAX_PATH];
-        ::GetTempPathW(MAX_PATH, folder);
-        path_ = std::wstring(folder) + name;
+        path_ = test::TempFolder() + name;
         std::ofstream(path_.c_str(), std::ios::binary) << content;
     }
     ~TempFile() { ::DeleteFileW(path_.c_str()); }
@@ -198,9 +197,7 @@ TEST(RootKey, OtherTextIsAFileWhenOneExists) {
     const TempFile ini(L"tessaly_rootkey.ini", "[s]\r\na=1\r\n");
     EXPECT_EQ(fRootKey(ini.path()), kIniFileRoot);
 
-    wchar_t folder[MAX_PATH];
-    ::GetTempPathW(MAX_PATH, folder);
-    EXPECT_EQ(fRootKey(folder), nullptr) << "a folder is not a file";
+    EXPECT_EQ(fRootKey(test::TempFolder()), nullptr) << "a folder is not a file";
     EXPECT_EQ(fRootKey(ini.path() + L".missing"), nullptr);
     EXPECT_EQ(fRootKey(L""), nullptr);
 }

@@ -4,6 +4,7 @@
 #include "controls/tray_area.h"
 #include "shell/main_window.h"
 #include "shell/resource.h"
+#include "support/wine_test_support.h"
 #include "win32/handles.h"
 
 #include <gtest/gtest.h>
@@ -26,6 +27,11 @@ namespace tessaly {
 namespace {
 
 using namespace std::chrono_literals;
+using test::EndProcess;
+using test::ProcessEntry;
+using test::ProcessesNamed;
+using test::SameName;
+using test::TestProgramFolder;
 using Clock = std::chrono::steady_clock;
 
 constexpr const wchar_t* kVarnok = L"varnok.exe";
@@ -45,50 +51,9 @@ bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds time
     return true;
 }
 
-std::wstring BuildFolder() {
-    wchar_t path[MAX_PATH * 4];
-    const DWORD length = ::GetModuleFileNameW(nullptr, path, ARRAYSIZE(path));
-    std::wstring folder(path, length);
-    return folder.substr(0, folder.find_last_of(L"\\/"));
-}
-
-bool SameName(std::wstring_view a, std::wstring_view b) {
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(),
-                      [](wchar_t x, wchar_t y) { return std::towlower(x) == std::towlower(y); });
-}
-
-struct ProcessEntry {
-    DWORD id = 0;
-    DWORD parentId = 0;
-};
-
-std::vector<ProcessEntry> ProcessesNamed(std::wstring_view name) {
-    std::vector<ProcessEntry> found;
-    const UniqueSnapshot snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-    if (!snapshot)
-        return found;
-    PROCESSENTRY32W entry{sizeof entry};
-    for (BOOL more = ::Process32FirstW(snapshot.get(), &entry); more;
-         more = ::Process32NextW(snapshot.get(), &entry)) {
-        if (SameName(entry.szExeFile, name))
-            found.push_back({entry.th32ProcessID, entry.th32ParentProcessID});
-    }
-    return found;
-}
-
 bool IsRunning(DWORD processId) {
     const UniqueKernelHandle process(::OpenProcess(SYNCHRONIZE, FALSE, processId));
     return process && ::WaitForSingleObject(process.get(), 0) == WAIT_TIMEOUT;
-}
-
-void EndProcess(DWORD processId) {
-    const UniqueKernelHandle process(
-        ::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, processId));
-    if (!process)
-        return;
-    ::TerminateProcess(process.get(), 1);
-    ::WaitForSingleObject(process.get(), 5000);
 }
 
 // A program started by the test; ended on the way out whatever the test's outcome.
@@ -96,13 +61,13 @@ class Child {
 public:
     // `arguments` is appended to the quoted program path exactly as given.
     Child(const wchar_t* program, std::wstring_view arguments = {}) {
-        std::wstring commandLine = L"\"" + BuildFolder() + L"\\" + program + L"\"";
+        std::wstring commandLine = L"\"" + TestProgramFolder() + L"\\" + program + L"\"";
         if (!arguments.empty())
             commandLine += L" " + std::wstring(arguments);
         STARTUPINFOW startup{sizeof startup};
         PROCESS_INFORMATION info{};
         if (!::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                              BuildFolder().c_str(), &startup, &info))
+                              TestProgramFolder().c_str(), &startup, &info))
             return;
         process_.reset(info.hProcess);
         UniqueKernelHandle thread(info.hThread);

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include "support/wine_test_support.h"
 #include "win32/handles.h"
 
 #include <atomic>
@@ -13,32 +14,21 @@
 #include <system_error>
 #include <utility>
 
+// Stops the test when a child could not be started, saying why.
+#define ASSERT_STARTED(child) ASSERT_TRUE((child).running()) << (child).error()
+
 namespace tessaly::test {
 
-// The folder this test program runs from; sleeper.exe is built next to it.
-inline std::wstring TestProgramFolder() {
-    std::wstring path(32768, L'\0');
-    path.resize(::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size())));
-    return path.substr(0, path.find_last_of(L'\\'));
-}
-
+// sleeper.exe is built next to the test program.
 inline std::wstring SleeperSource() {
     return TestProgramFolder() + L"\\sleeper.exe";
-}
-
-// Equality of two paths or names the way the file system sees it: case does not count.
-inline bool SameName(std::wstring_view a, std::wstring_view b) {
-    return ::CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(),
-                                  static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
 }
 
 // A fresh folder under the user's temp folder, removed with everything in it at the end.
 class ScratchFolder {
 public:
     explicit ScratchFolder(std::wstring_view name) {
-        std::wstring temp(MAX_PATH + 1, L'\0');
-        temp.resize(::GetTempPathW(static_cast<DWORD>(temp.size()), temp.data()));
-        path_ = temp + std::wstring(name) + L" " + std::to_wstring(::GetCurrentProcessId());
+        path_ = TempFolder() + std::wstring(name) + L" " + std::to_wstring(::GetCurrentProcessId());
         std::error_code ignored;
         std::filesystem::remove_all(path_, ignored);
         std::filesystem::create_directories(path_, ignored);

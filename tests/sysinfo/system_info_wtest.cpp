@@ -1,6 +1,7 @@
 // clsSysInfo and cSystemInfo against the system Wine reports.
 #include "sysinfo/system_info.h"
 
+#include "support/wine_test_support.h"
 #include "win32/platform.h"
 
 #include <gtest/gtest.h>
@@ -11,10 +12,7 @@
 namespace tessaly {
 namespace {
 
-bool SameName(std::wstring_view a, std::wstring_view b) {
-    return ::CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(),
-                                  static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
-}
+using test::SameName;
 
 bool AllDigits(std::wstring_view text) {
     return !text.empty() &&
