@@ -66,8 +66,6 @@ void ProcessPanel::Create(HWND parent, HFONT font, HFONT boldFont) {
     }
     icon_ = child(L"STATIC", L"", SS_ICON | SS_CENTERIMAGE, 0, 1020);
     name_ = child(L"STATIC", L"", SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS, 0, 1021);
-    for (size_t i = 0; i < 4; ++i)
-        captions_[i] = child(L"STATIC", kCaptions[i], SS_LEFT | SS_NOPREFIX);
     size_ = child(L"STATIC", L"", SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS, 0, 1022);
     company_ = child(L"STATIC", L"", SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS, 0, 1023);
     description_ = child(L"STATIC", L"", SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS, 0, 1024);
@@ -80,8 +78,7 @@ void ProcessPanel::Create(HWND parent, HFONT font, HFONT boldFont) {
 }
 
 void ProcessPanel::SetFonts(HFONT font, HFONT boldFont) {
-    for (HWND control : {list_, size_, company_, description_, version_, readMore_, terminate_,
-                         captions_[0], captions_[1], captions_[2], captions_[3]})
+    for (HWND control : {list_, size_, company_, description_, version_, readMore_, terminate_})
         ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
     ::SendMessageW(name_, WM_SETFONT, reinterpret_cast<WPARAM>(boldFont), TRUE);
 }
@@ -102,7 +99,7 @@ void ProcessPanel::Layout(const RECT& area, int dpi) {
     HWND values[] = {size_, company_, description_, version_};
     for (int i = 0; i < 4; ++i) {
         const int rowY = y + s(22) + i * line;
-        ::MoveWindow(captions_[i], captionX, rowY, s(88), line, TRUE);
+        captions_[i] = {captionX, rowY, captionX + s(88), rowY + line};
         ::MoveWindow(values[i], valueX, rowY, width / 2 - s(140), line, TRUE);
     }
     const int linkX = area.left + width / 2 + s(20);
@@ -111,9 +108,19 @@ void ProcessPanel::Layout(const RECT& area, int dpi) {
 }
 
 void ProcessPanel::Show(bool visible) {
-    for (HWND control : {list_, icon_, name_, size_, company_, description_, version_, readMore_,
-                         terminate_, captions_[0], captions_[1], captions_[2], captions_[3]})
+    visible_ = visible;
+    for (HWND control :
+         {list_, icon_, name_, size_, company_, description_, version_, readMore_, terminate_})
         ::ShowWindow(control, visible ? SW_SHOW : SW_HIDE);
+}
+
+void ProcessPanel::PaintCaptions(HDC dc) const {
+    if (!visible_)
+        return;
+    for (int i = 0; i < 4; ++i) {
+        RECT box = captions_[i];
+        ::DrawTextW(dc, kCaptions[i], -1, &box, DT_LEFT | DT_SINGLELINE | DT_NOPREFIX | DT_TOP);
+    }
 }
 
 void ProcessPanel::SetRows(std::vector<ProcessRecord> rows, Keep keep) {

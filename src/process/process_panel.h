@@ -34,11 +34,13 @@ public:
     const std::vector<ProcessRecord>& Rows() const { return rows_; }
     const ProcessRecord* Selected() const;
     int SelectedRow() const { return selectedRow_; } // 1-based
-    void SelectRow(int index);                        // 0-based
+    void SelectRow(int index);                       // 0-based
     SortState Sort() const { return sort_; }
     void SortBy(ProcessColumn column); // as a header click does
     HWND List() const { return list_; }
     void Show(bool visible);
+    // The fixed captions of the details area, drawn on the parent's background.
+    void PaintCaptions(HDC dc) const;
 
     std::function<void(POINT screen)> ContextMenu; // right button on a row
     std::function<void()> TerminateLink;           // the "Terminate ... Process" link
@@ -50,15 +52,16 @@ private:
 
     HWND parent_ = nullptr;
     HWND list_ = nullptr;
-    HWND icon_ = nullptr;      // Image3
-    HWND name_ = nullptr;      // Label2(19)
-    HWND captions_[4] = {};
-    HWND size_ = nullptr;      // Label9
-    HWND company_ = nullptr;   // Label12
-    HWND description_ = nullptr; // Label11
-    HWND version_ = nullptr;   // Label10
-    HWND readMore_ = nullptr;  // FreeLink1
-    HWND terminate_ = nullptr; // FreeLink2
+    HWND icon_ = nullptr; // Image3
+    HWND name_ = nullptr; // Label2(19)
+    RECT captions_[4] = {};
+    bool visible_ = true;
+    HWND size_ = nullptr;             // Label9
+    HWND company_ = nullptr;          // Label12
+    HWND description_ = nullptr;      // Label11
+    HWND version_ = nullptr;          // Label10
+    HWND readMore_ = nullptr;         // FreeLink1
+    HWND terminate_ = nullptr;        // FreeLink2
     HIMAGELIST largeIcons_ = nullptr; // the shell's, not owned
     UniqueIcon shownIcon_;
 

@@ -124,6 +124,24 @@ bool MainWindow::Start() {
     return true;
 }
 
+void MainWindow::PaintCaptions(HDC dc) {
+    const int mode = ::SetBkMode(dc, TRANSPARENT);
+    HGDIOBJ oldFont = ::SelectObject(dc, font_.get());
+    const COLORREF oldColour = ::SetTextColor(dc, RGB(0xA9, 0xB8, 0xD0));
+    for (size_t i = 0; i < navControls_.size(); ++i)
+        if (!kNavItems[i].id)
+            ::DrawTextW(dc, kNavItems[i].caption, -1, &navCaptions_[i],
+                        DT_LEFT | DT_SINGLELINE | DT_NOPREFIX | DT_VCENTER);
+    ::SetTextColor(dc, ::GetSysColor(COLOR_WINDOWTEXT));
+    if (view_ == View::Processes)
+        ::DrawTextW(dc, L"Running processes:", -1, &processCaption_,
+                    DT_RIGHT | DT_SINGLELINE | DT_NOPREFIX | DT_TOP);
+    panel_.PaintCaptions(dc);
+    ::SetTextColor(dc, oldColour);
+    ::SelectObject(dc, oldFont);
+    ::SetBkMode(dc, mode);
+}
+
 void MainWindow::FinishStart() {
     CpuSampler_ = CreateCpuSampler();
     CpuSampler_->Initialize();
@@ -162,15 +180,15 @@ void MainWindow::CreateControls() {
         ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
         return control;
     };
+    // Fixed captions are drawn with the background rather than made windows: every child
+    // window makes showing and moving the main window dearer.
     for (const NavItem& item : kNavItems)
         navControls_.push_back(
             item.id ? child(L"BUTTON", item.caption, BS_PUSHBUTTON | WS_TABSTOP, item.id)
-                    : child(L"STATIC", item.caption, SS_LEFT | SS_NOPREFIX, 0));
+                    : nullptr);
     Label2_26 = child(L"STATIC", L"Process Manager", SS_LEFT | SS_NOPREFIX, IDC_LABEL4);
     ::SendMessageW(Label2_26, WM_SETFONT, reinterpret_cast<WPARAM>(titleFont_.get()), FALSE);
     Label8 = child(L"STATIC", kProcessesNote, SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS, IDC_LABEL8);
-    lblProcessCaption =
-        child(L"STATIC", L"Running processes:", SS_RIGHT | SS_NOPREFIX, IDC_LBLPROCESSCAPTION);
     lblProcessNo = child(L"STATIC", L"", SS_LEFT | SS_NOPREFIX, IDC_LBLPROCESSNO);
     StatusBar1 = child(STATUSCLASSNAMEW, L"", SBARS_SIZEGRIP, IDC_STATUSBAR1);
     panel_.Create(hwnd(), font_.get(), boldFont_.get());
@@ -200,9 +218,9 @@ void MainWindow::ShowView(View view) {
             ? L"Optimize Ram will free up physical ram used on your computer. To erase "
               L"memory, use total amount of memory installed in the computer."
             : L"Set Memory optimization options";
+    ::InvalidateRect(hwnd(), nullptr, TRUE); // the drawn captions change with the view
     ::SetWindowTextW(Label2_26, title);
     ::SetWindowTextW(Label8, note);
-    ::ShowWindow(lblProcessCaption, view == View::Processes ? SW_SHOW : SW_HIDE);
     ::ShowWindow(lblProcessNo, view == View::Processes ? SW_SHOW : SW_HIDE);
     Layout();
 }
@@ -225,7 +243,7 @@ void MainWindow::Layout() {
     for (size_t i = 0; i < navControls_.size(); ++i) {
         if (kNavItems[i].id == 0) {
             y += i ? s(10) : 0;
-            ::MoveWindow(navControls_[i], margin, y, navWidth - 2 * margin, s(16), TRUE);
+            navCaptions_[i] = {margin, y, navWidth - margin, y + s(16)};
             y += s(20);
         } else {
             ::MoveWindow(navControls_[i], margin, y, navWidth - 2 * margin, buttonHeight, TRUE);
@@ -237,12 +255,13 @@ void MainWindow::Layout() {
     // The note takes the whole width where the process count is not shown.
     ::MoveWindow(Label8, left, s(40), right - left - (view_ == View::Processes ? s(240) : 0), s(18),
                  TRUE);
-    ::MoveWindow(lblProcessCaption, right - s(230), s(40), s(170), s(18), TRUE);
+    processCaption_ = {right - s(230), s(40), right - s(60), s(58)};
     ::MoveWindow(lblProcessNo, right - s(56), s(40), s(56), s(18), TRUE);
     const RECT panel{left, s(64), right, client.bottom - margin};
     panel_.Layout(panel, static_cast<int>(WindowDpi(hwnd())));
     memoryPanel_.Layout(panel, static_cast<int>(WindowDpi(hwnd())));
     memoryOptions_.Layout(panel, static_cast<int>(WindowDpi(hwnd())));
+    ::InvalidateRect(hwnd(), nullptr, TRUE); // the drawn captions move with the layout
 }
 
 void MainWindow::StartPelmora() {
@@ -609,17 +628,13 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         RECT rest = client;
         rest.left = nav.right;
         ::FillRect(dc, &rest, ::GetSysColorBrush(COLOR_WINDOW));
+        PaintCaptions(dc);
         return 1;
     }
     case WM_CTLCOLORSTATIC: {
         HDC dc = reinterpret_cast<HDC>(wParam);
         const HWND control = reinterpret_cast<HWND>(lParam);
         ::SetBkMode(dc, TRANSPARENT);
-        if (::GetDlgCtrlID(control) == 0 && ::GetParent(control) == hwnd() &&
-            std::find(navControls_.begin(), navControls_.end(), control) != navControls_.end()) {
-            ::SetTextColor(dc, RGB(0xA9, 0xB8, 0xD0)); // section captions on the dark column
-            return reinterpret_cast<LRESULT>(navBrush_.get());
-        }
         ::SetTextColor(dc,
                        control == Label2_26
                            ? kNavColour

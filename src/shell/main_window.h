@@ -61,6 +61,7 @@ private:
     };
 
     void FinishStart();
+    void PaintCaptions(HDC dc);
     void CreateControls();
     void CreateFonts();
     void Layout();
@@ -119,12 +120,13 @@ private:
     bool rebuildPending_ = false; // asked for while another load ran
 
     HWND lblProcessNo = nullptr;
-    HWND lblProcessCaption = nullptr;
     HWND Label2_26 = nullptr; // the view's title
     HWND Label8 = nullptr;
     HWND StatusBar1 = nullptr;
-    std::wstring statusTexts_[4]; // what the status bar shows
-    std::vector<HWND> navControls_;
+    std::wstring statusTexts_[4];   // what the status bar shows
+    std::vector<HWND> navControls_; // buttons; null where a caption is drawn
+    std::vector<RECT> navCaptions_ = std::vector<RECT>(16);
+    RECT processCaption_{};
     UniqueFont font_, titleFont_, boldFont_;
     UniqueBrush navBrush_;
     UniqueIcon bigIcon_, smallIcon_;

@@ -31,3 +31,28 @@ TEST(ProcessCellText, LargeUnsignedFieldsAreNotShownNegative) {
 
 } // namespace
 } // namespace tessaly
+
+namespace tessaly {
+namespace {
+
+TEST(DetailsFor, TextsOfTheDetailsArea) {
+    ProcessRecord row;
+    row.imageName = L"tool.exe";
+    const ProcessDetails known = DetailsFor(row, true, 849304, {L"Orvix", L"A tool", L"1.2.3"});
+    EXPECT_EQ(known.size, L"849304 Byte");
+    EXPECT_EQ(known.company, L"Orvix");
+    EXPECT_EQ(known.readMoreLink, L"Read more about tool.exe");
+    EXPECT_EQ(known.terminateLink, L"Terminate tool.exe Process");
+    // A file that cannot be read shows the unit alone, as the details always have.
+    EXPECT_EQ(DetailsFor(row, false, 0, {}).size, L" Byte");
+}
+
+TEST(FolderOf, KeepsTheLastBackslash) {
+    EXPECT_EQ(FolderOf(L"C:\\WINDOWS\\system32\\smss.exe"), L"C:\\WINDOWS\\system32\\");
+    EXPECT_EQ(FolderOf(L"c:\\tool.exe"), L"c:\\");
+    EXPECT_EQ(FolderOf(L"tool.exe"), L"");
+    EXPECT_EQ(FolderOf(L""), L"");
+}
+
+} // namespace
+} // namespace tessaly
