@@ -323,12 +323,19 @@ void MainWindow::FillList() {
 }
 
 void MainWindow::LoadProcesses(ProcessPanel::Keep keep) {
-    const bool started = loader_.Start(hwnd(), kProcessesLoaded, [this, keep] {
+    // Platform and memory facts are read once; later loads read only the process table.
+    const bool started = loader_.Start(hwnd(), kProcessesLoaded, [this, keep, known = SysInfo]() {
         // The shell's icon lookup wants COM on the calling thread.
         const HRESULT com = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
         LoadResult result;
         result.keep = keep;
-        result.initialised = result.sysInfo.Initialise();
+        if (known.PlatformId() != 0) {
+            result.sysInfo = known;
+            result.sysInfo.LoadProcessArray();
+            result.initialised = true;
+        } else {
+            result.initialised = result.sysInfo.Initialise();
+        }
         result.rows = rowSource_.Refresh(result.sysInfo.Processes());
         if (SUCCEEDED(com))
             ::CoUninitialize();
