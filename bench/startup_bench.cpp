@@ -85,23 +85,20 @@ int wmain(int argc, wchar_t** argv) {
     const int runs = argc > 1 ? std::max(1, _wtoi(argv[1])) : 7;
     const std::wstring folder = Folder();
     std::vector<double> varnok, baseline;
+    // One unmeasured start of each, so both are measured with warm file caches; varnok's tells
+    // how many rows the baseline is to hold.
     int rows = 0;
-    // One unmeasured start of each, so both are measured with warm file caches.
     TimeLaunch(L"\"" + folder + L"\\varnok.exe\"", kVarnokClass, 1, rows);
-    for (int i = 0; i < runs; ++i) {
-        int seen = 0;
-        const double t = TimeLaunch(L"\"" + folder + L"\\varnok.exe\"", kVarnokClass, 1, seen);
-        if (t > 0)
-            varnok.push_back(t);
-        rows = std::max(rows, seen);
-    }
     const std::wstring baselineCommand =
         L"\"" + folder + L"\\baseline_list.exe\" " + std::to_wstring(rows);
     int seen = 0;
     TimeLaunch(baselineCommand, kBaselineClass, rows, seen);
+    // Taken in turns, so a change in the machine's load touches both alike.
     for (int i = 0; i < runs; ++i) {
-        const double t = TimeLaunch(baselineCommand, kBaselineClass, rows, seen);
-        if (t > 0)
+        if (const double t = TimeLaunch(L"\"" + folder + L"\\varnok.exe\"", kVarnokClass, 1, seen);
+            t > 0)
+            varnok.push_back(t);
+        if (const double t = TimeLaunch(baselineCommand, kBaselineClass, rows, seen); t > 0)
             baseline.push_back(t);
     }
     const double v = Median(varnok), b = Median(baseline);
