@@ -492,17 +492,24 @@ void MainWindow::OnMemoryTick() {
 }
 
 void MainWindow::OnStatusTick() {
-    const auto set = [this](int part, const std::wstring& text) {
-        if (statusTexts_[part] == text)
-            return;
-        statusTexts_[part] = text;
-        ::SendMessageW(StatusBar1, SB_SETTEXTW, part, reinterpret_cast<LPARAM>(text.c_str()));
-    };
-    set(0, ProcessCountText(SysInfo.ProcessCount()));
+    statusTexts_[0] = ProcessCountText(SysInfo.ProcessCount());
     if (const auto cpu = CpuUsageText(CpuSampler_->Query()))
-        set(1, *cpu);
-    set(2, RamUsageText(SysInfo.fMemoryInUse()));
-    set(3, kProductWebAddress);
+        statusTexts_[1] = *cpu;
+    statusTexts_[2] = RamUsageText(SysInfo.fMemoryInUse());
+    statusTexts_[3] = kProductWebAddress;
+    // The bar is brought up to date while it can be seen, and again when the window shows.
+    if (::IsWindowVisible(hwnd()))
+        ShowStatusTexts();
+}
+
+void MainWindow::ShowStatusTexts() {
+    for (int part = 0; part < 4; ++part) {
+        if (shownStatus_[part] == statusTexts_[part])
+            continue;
+        shownStatus_[part] = statusTexts_[part];
+        ::SendMessageW(StatusBar1, SB_SETTEXTW, part,
+                       reinterpret_cast<LPARAM>(statusTexts_[part].c_str()));
+    }
 }
 
 void MainWindow::CheckStartupEntries() {
@@ -599,9 +606,11 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         RefreshNumberFormat();
         return Default(message, wParam, lParam);
     case WM_SHOWWINDOW:
-        // Back from the tray or the hotkey: the panel catches up with the figures at once.
+        // Back from the tray or the hotkey: the panel and the bar catch up at once.
         if (wParam && memoryPanel_.Visible())
             memoryPanel_.Update(memory_, pageFileAvailable_);
+        if (wParam)
+            ShowStatusTexts();
         return Default(message, wParam, lParam);
     case WM_GETMINMAXINFO: {
         auto* info = reinterpret_cast<MINMAXINFO*>(lParam);

@@ -86,6 +86,7 @@ private:
     void GetMemoryStatus();
     void OnMemoryTick();
     void OnStatusTick();
+    void ShowStatusTexts();
     void CheckStartupEntries();
     enum class View { Processes, Memory, MemoryOptions };
     void ShowView(View view);
@@ -123,7 +124,8 @@ private:
     HWND Label2_26 = nullptr; // the view's title
     HWND Label8 = nullptr;
     HWND StatusBar1 = nullptr;
-    std::wstring statusTexts_[4];   // what the status bar shows
+    std::wstring statusTexts_[4];   // the status figures, kept current
+    std::wstring shownStatus_[4];   // what the bar shows
     std::vector<HWND> navControls_; // buttons; null where a caption is drawn
     std::vector<RECT> navCaptions_ = std::vector<RECT>(16);
     RECT processCaption_{};
