@@ -189,23 +189,30 @@ DWORD GetPlatformId() {
     return RealOsVersion().platformId;
 }
 
+namespace {
+// IDs of the processes whose image file name equals `name` (its file-name part), ignoring
+// case, in the system's order. Names come from the snapshot, so no process is opened and
+// none that cannot be opened is missed.
+std::vector<DWORD> ProcessesNamed(std::wstring_view name) {
+    const std::wstring wanted = FileNamePart(Trim(name));
+    std::vector<DWORD> ids;
+    ForEachSnapshotProcess([&](const PROCESSENTRY32W& entry) {
+        if (EqualsNoCase(FileNamePart(entry.szExeFile), wanted))
+            ids.push_back(entry.th32ProcessID);
+    });
+    return ids;
+}
+} // namespace
+
 DWORD FindProcessId(std::wstring_view name) {
-    const std::wstring wanted = FileNamePart(name);
-    for (const ProcessRecord& record : ReadProcessTable())
-        if (EqualsNoCase(record.imageName, wanted))
-            return record.processId;
-    return 0;
+    const std::vector<DWORD> ids = ProcessesNamed(name);
+    return ids.empty() ? 0 : ids.front();
 }
 
 std::wstring IsApplicationRunning(std::wstring_view name) {
-    const std::wstring wanted = FileNamePart(Trim(name));
-    for (const ProcessRecord& record : ReadProcessTable()) {
-        if (!EqualsNoCase(record.imageName, wanted))
-            continue;
-        std::wstring path = ProcessImagePath(record.processId);
-        if (!path.empty())
+    for (const DWORD id : ProcessesNamed(name))
+        if (std::wstring path = ProcessImagePath(id); !path.empty())
             return path;
-    }
     return {};
 }
 

@@ -18,10 +18,6 @@ std::wstring ProcessCellText(const ProcessRecord& record, ProcessColumn column) 
     return {};
 }
 
-} // namespace tessaly
-
-namespace tessaly {
-
 ProcessDetails DetailsFor(const ProcessRecord& record, bool sizeKnown, uint64_t fileSize,
                           const VersionTexts& version) {
     ProcessDetails details;
@@ -35,13 +31,10 @@ ProcessDetails DetailsFor(const ProcessRecord& record, bool sizeKnown, uint64_t 
     return details;
 }
 
-} // namespace tessaly
-
-namespace tessaly {
-
 std::wstring FolderOf(std::wstring_view path) {
     const size_t slash = path.rfind(L'\\');
-    return slash == std::wstring_view::npos ? std::wstring() : std::wstring(path.substr(0, slash + 1));
+    return slash == std::wstring_view::npos ? std::wstring()
+                                            : std::wstring(path.substr(0, slash + 1));
 }
 
 } // namespace tessaly

@@ -11,14 +11,10 @@ enum class ProcessColumn { Name = 0, Memory = 1, Id = 2, Threads = 3, Path = 4 }
 
 std::wstring ProcessCellText(const ProcessRecord& record, ProcessColumn column);
 
-} // namespace tessaly
-
-namespace tessaly {
-
 // The details area of the selected row.
 struct ProcessDetails {
     std::wstring name;
-    std::wstring size;        // bytes + " Byte"; only " Byte" when the file cannot be read
+    std::wstring size; // bytes + " Byte"; only " Byte" when the file cannot be read
     std::wstring company;
     std::wstring description;
     std::wstring version;
@@ -32,10 +28,6 @@ struct VersionTexts {
 
 ProcessDetails DetailsFor(const ProcessRecord& record, bool sizeKnown, uint64_t fileSize,
                           const VersionTexts& version);
-
-} // namespace tessaly
-
-namespace tessaly {
 
 // The folder of a file path, up to and including its last backslash; empty without one.
 std::wstring FolderOf(std::wstring_view path);
