@@ -25,8 +25,8 @@ class DynDataRegistry final : public PerfCounterRegistry {
 public:
     Key Open(const wchar_t* subKey, bool allAccess) override {
         HKEY key = nullptr;
-        if (::RegOpenKeyExW(HKEY_DYN_DATA, subKey, 0, allAccess ? KEY_ALL_ACCESS : KEY_READ, &key) !=
-            ERROR_SUCCESS)
+        if (::RegOpenKeyExW(HKEY_DYN_DATA, subKey, 0, allAccess ? KEY_ALL_ACCESS : KEY_READ,
+                            &key) != ERROR_SUCCESS)
             return 0;
         return reinterpret_cast<Key>(key);
     }
@@ -47,22 +47,35 @@ NtCounters ReadNtCounters() {
     // Buffers sized for the largest form of each record; the kernel fills what it has.
     struct alignas(8) Basic {
         BYTE bytes[64];
-    } basic;
+    };
     struct alignas(8) Performance {
         BYTE bytes[512];
     } performance;
     struct alignas(8) TimeOfDay {
         BYTE bytes[64];
-    } timeOfDay;
+    };
+    // The processors do not change while the program runs, so the basic record is read once.
+    // The time-of-day record is read once too, to know the system answers it; its clock (the
+    // system time, 100 ns units) is then read where it is kept, without a call into the
+    // system. A tick asks the system only for the idle counter.
+    static const DWORD processors = [] {
+        Basic basic;
+        TimeOfDay timeOfDay;
+        if (!QueryClass(0, &basic, 64) || !QueryClass(3, &timeOfDay, 48))
+            return DWORD{0};
+        SYSTEM_INFO system{};
+        ::GetSystemInfo(&system);
+        return system.dwNumberOfProcessors ? system.dwNumberOfProcessors : DWORD{1};
+    }();
     NtCounters counters;
-    if (!QueryClass(0, &basic, 64) || !QueryClass(3, &timeOfDay, 48) ||
-        !QueryClass(2, &performance, sizeof performance))
+    if (!processors || !QueryClass(2, &performance, sizeof performance))
         return counters;
-    SYSTEM_INFO system{};
-    ::GetSystemInfo(&system);
-    counters.processors = system.dwNumberOfProcessors ? system.dwNumberOfProcessors : 1;
+    FILETIME now{};
+    ::GetSystemTimeAsFileTime(&now);
+    counters.processors = processors;
     memcpy(&counters.idleTime, performance.bytes, sizeof(int64_t));
-    memcpy(&counters.systemTime, timeOfDay.bytes + 8, sizeof(int64_t));
+    counters.systemTime =
+        static_cast<int64_t>((static_cast<uint64_t>(now.dwHighDateTime) << 32) | now.dwLowDateTime);
     counters.ok = true;
     return counters;
 }

@@ -22,7 +22,7 @@ UniqueRegKey OpenKey(HKEY root, std::wstring_view subKey, REGSAM access, LONG* s
 
 namespace {
 // Reads one value of an open key as text; see fReadValue.
-bool ReadOpenKey(HKEY key, std::wstring_view valueName, std::wstring& value, LONG* statusOut) {
+bool ReadOpenKey(HKEY key, std::wstring_view valueName, std::wstring& value) {
     const std::wstring name(valueName);
     std::vector<BYTE> data(1024);
     DWORD type = 0;
@@ -35,8 +35,6 @@ bool ReadOpenKey(HKEY key, std::wstring_view valueName, std::wstring& value, LON
         else
             data.resize(size);
     }
-    if (statusOut)
-        *statusOut = status;
     if (status != ERROR_SUCCESS) {
         value.clear();
         return false;
@@ -71,7 +69,7 @@ bool fReadValue(HKEY root, std::wstring_view subKey, std::wstring_view valueName
         value.clear();
         return false;
     }
-    return ReadOpenKey(key.get(), valueName, value, nullptr);
+    return ReadOpenKey(key.get(), valueName, value);
 }
 
 LONG WriteValueStatus(HKEY root, std::wstring_view subKey, std::wstring_view valueName,
@@ -151,37 +149,61 @@ SettingsStore::Stored SettingsStore::Write(std::wstring_view subKey, std::wstrin
     return fWriteValue(user_, subKey, name, value) ? Stored::User : Stored::Failed;
 }
 
-HeldSettingsKey::HeldSettingsKey(const SettingsStore& store, std::wstring subKey)
-    : machineRoot_(store.MachineRoot()), userRoot_(store.UserRoot()), subKey_(std::move(subKey)) {}
-
-bool HeldSettingsKey::ReadFrom(UniqueRegKey& key, HKEY root, std::wstring_view name,
-                               std::wstring& value) {
-    if (!key)
-        return false;
-    LONG status = ERROR_SUCCESS;
-    if (ReadOpenKey(key.get(), name, value, &status))
-        return true;
-    if (status != ERROR_KEY_DELETED)
-        return false;
-    // Someone removed the key, perhaps to write it anew: the key of that name now is the one
-    // to read, at once, rather than nothing (or the other hive's value) until the next look.
-    key = OpenKey(root, subKey_, KEY_QUERY_VALUE);
-    return key && ReadOpenKey(key.get(), name, value, nullptr);
+WatchedSettingsKey::WatchedSettingsKey(const SettingsStore& store, std::wstring subKey)
+    : store_(store), subKey_(std::move(subKey)) {
+    watches_[0].root = store.UserRoot();
+    watches_[1].root = store.MachineRoot();
+    for (Watch& watch : watches_) {
+        watch.event.reset(::CreateEventW(nullptr, FALSE, FALSE, nullptr));
+        if (!watch.event || !::RegisterWaitForSingleObject(&watch.wait, watch.event.get(), Changed,
+                                                           this, INFINITE, WT_EXECUTEDEFAULT)) {
+            watch.wait = nullptr;
+            watching_ = false;
+        }
+    }
 }
 
-double HeldSettingsKey::Number(std::wstring_view name) {
-    const unsigned long long now = ::GetTickCount64();
-    if ((!machine_ || !user_) && now >= nextOpen_) {
-        nextOpen_ = now + 1000;
-        if (!user_)
-            user_ = OpenKey(userRoot_, subKey_, KEY_QUERY_VALUE);
-        if (!machine_)
-            machine_ = OpenKey(machineRoot_, subKey_, KEY_QUERY_VALUE);
+WatchedSettingsKey::~WatchedSettingsKey() {
+    // Waits for a report still running, so none arrives at a destroyed object.
+    for (Watch& watch : watches_)
+        if (watch.wait)
+            ::UnregisterWaitEx(watch.wait, INVALID_HANDLE_VALUE);
+}
+
+void CALLBACK WatchedSettingsKey::Changed(void* self, BOOLEAN) {
+    static_cast<WatchedSettingsKey*>(self)->changed_.store(true);
+}
+
+bool WatchedSettingsKey::Arm(Watch& watch) {
+    // The key's parent, or the nearest key above it that exists, watched with everything below
+    // it: that sees the key's values change and the key itself come and go. A report is
+    // given once; the key is opened anew each time, as the nearest existing key may change.
+    watch.key.reset();
+    std::wstring path = subKey_;
+    do {
+        const size_t slash = path.find_last_of(L'\\');
+        path.resize(slash == std::wstring::npos ? 0 : slash);
+        watch.key = OpenKey(watch.root, path, KEY_NOTIFY);
+    } while (!watch.key && !path.empty());
+    return watch.key &&
+           ::RegNotifyChangeKeyValue(watch.key.get(), TRUE,
+                                     REG_NOTIFY_CHANGE_NAME | REG_NOTIFY_CHANGE_LAST_SET,
+                                     watch.event.get(), TRUE) == ERROR_SUCCESS;
+}
+
+double WatchedSettingsKey::Number(std::wstring_view name) {
+    // Armed before the values are read again, so a change made while they are read is
+    // reported too.
+    if (changed_.exchange(false) || !watching_) {
+        values_.clear();
+        for (Watch& watch : watches_)
+            if (watching_ && !Arm(watch))
+                watching_ = false;
     }
-    std::wstring value;
-    if (ReadFrom(user_, userRoot_, name, value) || ReadFrom(machine_, machineRoot_, name, value))
-        return LeadingNumber(value);
-    return 0;
+    auto known = values_.find(name);
+    if (known == values_.end())
+        known = values_.emplace(std::wstring(name), store_.Number(subKey_, name)).first;
+    return known->second;
 }
 
 } // namespace tessaly

@@ -6,6 +6,8 @@
 
 #include "win32/handles.h"
 
+#include <atomic>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -63,23 +65,36 @@ private:
     HKEY user_;
 };
 
-// A settings key read many times a second: it stays open between reads (user and machine hive
-// alike), and a key that is missing is looked for again at most once a second, so a tick
-// costs a value query rather than an open, a query and a close per hive.
-class HeldSettingsKey {
+// A settings key read many times a second. Its values are kept, and read again only after the
+// registry reports a change at or above the key in either hive (the key may be made, changed,
+// removed or made anew at any time), so a read costs no call into the registry. The report
+// comes on a pool thread; the key is read again by the next call, on the caller's thread.
+class WatchedSettingsKey {
 public:
-    HeldSettingsKey(const SettingsStore& store, std::wstring subKey);
+    WatchedSettingsKey(const SettingsStore& store, std::wstring subKey);
+    ~WatchedSettingsKey();
+    WatchedSettingsKey(const WatchedSettingsKey&) = delete;
+    WatchedSettingsKey& operator=(const WatchedSettingsKey&) = delete;
 
     // The leading number of the value, user first; 0 when missing.
     double Number(std::wstring_view name);
 
 private:
-    bool ReadFrom(UniqueRegKey& key, HKEY root, std::wstring_view name, std::wstring& value);
+    struct Watch {
+        HKEY root = nullptr;
+        UniqueRegKey key; // the nearest existing key above the settings key
+        UniqueKernelHandle event;
+        HANDLE wait = nullptr;
+    };
+    bool Arm(Watch& watch);
+    static void CALLBACK Changed(void* self, BOOLEAN timedOut);
 
-    HKEY machineRoot_, userRoot_;
+    SettingsStore store_;
     std::wstring subKey_;
-    UniqueRegKey machine_, user_;
-    unsigned long long nextOpen_ = 0;
+    Watch watches_[2];
+    std::atomic<bool> changed_{true};
+    bool watching_ = true; // false when the registry cannot report changes: every read reads
+    std::map<std::wstring, double, std::less<>> values_;
 };
 
 } // namespace tessaly

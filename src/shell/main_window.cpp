@@ -1,6 +1,7 @@
 #include "shell/main_window.h"
 
 #include "common/text.h"
+#include "controls/status_bar_paint.h"
 #include "memory/memory_figures.h"
 #include "probes/cpu_sources.h"
 #include "process/process_control.h"
@@ -191,6 +192,7 @@ void MainWindow::CreateControls() {
     Label8 = child(L"STATIC", kProcessesNote, SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS, IDC_LABEL8);
     lblProcessNo = child(L"STATIC", L"", SS_LEFT | SS_NOPREFIX, IDC_LBLPROCESSNO);
     StatusBar1 = child(STATUSCLASSNAMEW, L"", SBARS_SIZEGRIP, IDC_STATUSBAR1);
+    PaintChangedPartsOnly(StatusBar1); // a figure changes every second
     panel_.Create(hwnd(), font_.get(), boldFont_.get());
     panel_.ContextMenu = [this](POINT at) { ShowProcessMenu(at); };
     panel_.TerminateLink = [this] { TerminateSelected(); };
@@ -208,7 +210,7 @@ void MainWindow::ShowView(View view) {
     memoryPanel_.Show(view == View::Memory);
     memoryOptions_.Show(view == View::MemoryOptions);
     if (view == View::Memory)
-        memoryPanel_.Update(memory_, pageFileAvailable_);
+        ShowMemoryFigures();
     const wchar_t* title = view == View::Processes ? L"Process Manager"
                            : view == View::Memory  ? L"Memory Optimizer"
                                                    : L"Options";
@@ -461,6 +463,7 @@ void MainWindow::ToggleByHotkey() {
 
 void MainWindow::OnTrayMouseMove() {
     // The figures as the memory panel shows them at this moment.
+    GetMemoryStatus();
     TrayArea1.SetToolTip(MainTrayToolTip(memory_.freeMb, memory_.freeShare));
 }
 
@@ -479,37 +482,59 @@ void MainWindow::GetMemoryStatus() {
             labels.freeShare = memory_.freeShare; // no total: the share keeps its last text
         memory_ = std::move(labels);
     }
-    // The figures are kept current always (the tray tooltip reads them); the controls only
-    // while someone can see them.
-    if (memoryPanel_.Visible() && ::IsWindowVisible(hwnd()))
-        memoryPanel_.Update(memory_, pageFileAvailable_);
+}
+
+void MainWindow::ShowMemoryFigures() {
+    GetMemoryStatus();
+    memoryPanel_.Update(memory_, pageFileAvailable_);
+}
+
+bool MainWindow::MemoryPanelSeen() const {
+    return memoryPanel_.Visible() && ::IsWindowVisible(hwnd());
 }
 
 void MainWindow::OnMemoryTick() {
-    GetMemoryStatus();
-    lowMemory_.Step(memory_.free, ramOptions_.Number(kLowMemoryLevel),
-                    ramOptions_.Number(kLowMemoryOn));
+    // The figures are read while someone can see them or the low-memory check wants them; the
+    // tray tooltip and a panel coming into view read their own at that moment.
+    const double checkOn = ramOptions_.Number(kLowMemoryOn);
+    if (MemoryPanelSeen())
+        ShowMemoryFigures();
+    else if (checkOn == 1)
+        GetMemoryStatus();
+    lowMemory_.Step(memory_.free, ramOptions_.Number(kLowMemoryLevel), checkOn);
 }
 
 void MainWindow::OnStatusTick() {
-    statusTexts_[0] = ProcessCountText(SysInfo.ProcessCount());
-    if (const auto cpu = CpuUsageText(CpuSampler_->Query()))
-        statusTexts_[1] = *cpu;
-    statusTexts_[2] = RamUsageText(SysInfo.fMemoryInUse());
-    statusTexts_[3] = kProductWebAddress;
-    // The bar is brought up to date while it can be seen, and again when the window shows.
+    // Nobody sees the bar while the window is hidden; it catches up when the window shows.
     if (::IsWindowVisible(hwnd()))
-        ShowStatusTexts();
+        UpdateStatusBar();
 }
 
-void MainWindow::ShowStatusTexts() {
-    for (int part = 0; part < 4; ++part) {
-        if (shownStatus_[part] == statusTexts_[part])
-            continue;
-        shownStatus_[part] = statusTexts_[part];
-        ::SendMessageW(StatusBar1, SB_SETTEXTW, part,
-                       reinterpret_cast<LPARAM>(statusTexts_[part].c_str()));
-    }
+void MainWindow::UpdateStatusBar() {
+    if (!CpuSampler_)
+        return; // start-up has not finished; the first tick fills the bar
+    // A text is made, and its part repainted, only when the figure behind it changed.
+    const int processes = SysInfo.ProcessCount();
+    if (std::exchange(statusFigures_.processes, processes) != processes)
+        SetStatusText(0, ProcessCountText(processes));
+    const int cpu = CpuSampler_->Query();
+    if (cpu != statusFigures_.cpu)
+        if (auto text = CpuUsageText(cpu)) {
+            statusFigures_.cpu = cpu;
+            SetStatusText(1, std::move(*text));
+        }
+    const long long load = SysInfo.fMemoryInUse();
+    if (std::exchange(statusFigures_.load, load) != load)
+        SetStatusText(2, RamUsageText(static_cast<unsigned>(load)));
+    SetStatusText(3, kProductWebAddress);
+}
+
+void MainWindow::SetStatusText(int part, std::wstring text) {
+    if (text == shownStatus_[part])
+        return;
+    shownStatus_[part] = std::move(text);
+    ::SendMessageW(StatusBar1, SB_SETTEXTW, part,
+                   reinterpret_cast<LPARAM>(shownStatus_[part].c_str()));
 }
 
 void MainWindow::CheckStartupEntries() {
@@ -604,13 +629,14 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_SETTINGCHANGE:
         RefreshNumberFormat();
+        statusFigures_ = {}; // the next tick writes them in the new format
         return Default(message, wParam, lParam);
     case WM_SHOWWINDOW:
         // Back from the tray or the hotkey: the panel and the bar catch up at once.
         if (wParam && memoryPanel_.Visible())
-            memoryPanel_.Update(memory_, pageFileAvailable_);
+            ShowMemoryFigures();
         if (wParam)
-            ShowStatusTexts();
+            UpdateStatusBar();
         return Default(message, wParam, lParam);
     case WM_GETMINMAXINFO: {
         auto* info = reinterpret_cast<MINMAXINFO*>(lParam);

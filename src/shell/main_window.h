@@ -84,9 +84,12 @@ private:
     void ToggleByHotkey();
     void OnTrayMouseMove();
     void GetMemoryStatus();
+    void ShowMemoryFigures();
+    bool MemoryPanelSeen() const;
     void OnMemoryTick();
     void OnStatusTick();
-    void ShowStatusTexts();
+    void UpdateStatusBar();
+    void SetStatusText(int part, std::wstring text);
     void CheckStartupEntries();
     enum class View { Processes, Memory, MemoryOptions };
     void ShowView(View view);
@@ -104,7 +107,7 @@ private:
     uint64_t pageFileAvailable_ = 0;
     double memoryTotal_ = -1;
     LowMemoryWatch lowMemory_;
-    HeldSettingsKey ramOptions_; // "trigg" and "3", read every memory tick
+    WatchedSettingsKey ramOptions_; // "trigg" and "3", read every memory tick
     std::unique_ptr<ModulesDialog> frmModules;
     std::unique_ptr<CpuSampler> CpuSampler_;
     clsSysInfo SysInfo;
@@ -124,8 +127,10 @@ private:
     HWND Label2_26 = nullptr; // the view's title
     HWND Label8 = nullptr;
     HWND StatusBar1 = nullptr;
-    std::wstring statusTexts_[4];   // the status figures, kept current
-    std::wstring shownStatus_[4];   // what the bar shows
+    std::wstring shownStatus_[4]; // what the bar shows
+    struct StatusFigures {        // the figures behind it; -1 when none is shown
+        long long processes = -1, cpu = -1, load = -1;
+    } statusFigures_;
     std::vector<HWND> navControls_; // buttons; null where a caption is drawn
     std::vector<RECT> navCaptions_ = std::vector<RECT>(16);
     RECT processCaption_{};

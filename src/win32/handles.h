@@ -43,6 +43,11 @@ template <class T> struct GdiTraits { // typed GDI objects
     static Handle Invalid() { return nullptr; }
     static void Close(Handle h) { ::DeleteObject(h); }
 };
+struct MemoryDcTraits { // from CreateCompatibleDC
+    using Handle = HDC;
+    static Handle Invalid() { return nullptr; }
+    static void Close(Handle h) { ::DeleteDC(h); }
+};
 struct MenuTraits {
     using Handle = HMENU;
     static Handle Invalid() { return nullptr; }
@@ -59,5 +64,7 @@ using UniqueGdiObject = UniqueHandle<GdiObjectTraits>;
 using UniqueMenu = UniqueHandle<MenuTraits>;
 using UniqueFont = UniqueHandle<GdiTraits<HFONT>>;
 using UniqueBrush = UniqueHandle<GdiTraits<HBRUSH>>;
+using UniqueBitmap = UniqueHandle<GdiTraits<HBITMAP>>;
+using UniqueMemoryDc = UniqueHandle<MemoryDcTraits>;
 
 } // namespace tessaly
