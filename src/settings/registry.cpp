@@ -153,6 +153,11 @@ WatchedSettingsKey::WatchedSettingsKey(const SettingsStore& store, std::wstring 
     : store_(store), subKey_(std::move(subKey)) {
     watches_[0].root = store.UserRoot();
     watches_[1].root = store.MachineRoot();
+}
+
+void WatchedSettingsKey::StartWatching() {
+    // At the first read rather than at construction: the waits start a thread of the pool,
+    // which a program starting up need not wait for.
     for (Watch& watch : watches_) {
         watch.event.reset(::CreateEventW(nullptr, FALSE, FALSE, nullptr));
         if (!watch.event || !::RegisterWaitForSingleObject(&watch.wait, watch.event.get(), Changed,
@@ -194,6 +199,10 @@ bool WatchedSettingsKey::Arm(Watch& watch) {
 double WatchedSettingsKey::Number(std::wstring_view name) {
     // Armed before the values are read again, so a change made while they are read is
     // reported too.
+    if (!started_) {
+        started_ = true;
+        StartWatching();
+    }
     if (changed_.exchange(false) || !watching_) {
         values_.clear();
         for (Watch& watch : watches_)

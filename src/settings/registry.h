@@ -86,6 +86,7 @@ private:
         UniqueKernelHandle event;
         HANDLE wait = nullptr;
     };
+    void StartWatching();
     bool Arm(Watch& watch);
     static void CALLBACK Changed(void* self, BOOLEAN timedOut);
 
@@ -93,6 +94,7 @@ private:
     std::wstring subKey_;
     Watch watches_[2];
     std::atomic<bool> changed_{true};
+    bool started_ = false;
     bool watching_ = true; // false when the registry cannot report changes: every read reads
     std::map<std::wstring, double, std::less<>> values_;
 };

@@ -201,6 +201,10 @@ void MainWindow::CreateControls() {
 }
 
 void MainWindow::ShowView(View view) {
+    // The view on the screen already (the window is made showing the processes, and every
+    // load of the table asks for them): nothing to move or to draw again.
+    if (view == view_)
+        return;
     view_ = view;
     if (view == View::Memory && !memoryPanel_.Created())
         memoryPanel_.Create(hwnd(), font_.get(), boldFont_.get());
@@ -316,12 +320,19 @@ void MainWindow::InstallHotkey() {
     ::RegisterHotKey(hwnd(), HotkeyCount, MOD_ALT, hotkey.virtualKey);
 }
 
-void MainWindow::FillList() {
-    snapshot_.clear();
-    ForEachSnapshotProcess([this](const PROCESSENTRY32W& entry) {
+namespace {
+std::vector<MainWindow::SnapshotEntry> ReadSnapshotList() {
+    std::vector<MainWindow::SnapshotEntry> list;
+    ForEachSnapshotProcess([&list](const PROCESSENTRY32W& entry) {
         if (IsListedImageName(entry.szExeFile))
-            snapshot_.push_back({entry.szExeFile, entry.th32ProcessID, entry.cntThreads});
+            list.push_back({entry.szExeFile, entry.th32ProcessID, entry.cntThreads});
     });
+    return list;
+}
+} // namespace
+
+void MainWindow::FillList() {
+    snapshot_ = ReadSnapshotList();
 }
 
 void MainWindow::LoadProcesses(ProcessPanel::Keep keep) {
@@ -339,6 +350,7 @@ void MainWindow::LoadProcesses(ProcessPanel::Keep keep) {
             result.initialised = result.sysInfo.Initialise();
         }
         result.rows = rowSource_.Refresh(result.sysInfo.Processes());
+        result.snapshot = ReadSnapshotList(); // FillList's lists, made here too
         if (SUCCEEDED(com))
             ::CoUninitialize();
         return result;
@@ -355,7 +367,7 @@ void MainWindow::OnProcessesLoaded(std::unique_ptr<LoadResult> result) {
     if (!result)
         return;
     SysInfo = std::move(result->sysInfo);
-    FillList();
+    snapshot_ = std::move(result->snapshot);
     panel_.SetRows(std::move(result->rows), result->keep);
     if (result->keep == ProcessPanel::Keep::Nothing)
         ShowView(View::Processes);

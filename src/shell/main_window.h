@@ -57,6 +57,7 @@ private:
         bool initialised = false;
         clsSysInfo sysInfo;
         std::vector<ProcessRecord> rows;
+        std::vector<SnapshotEntry> snapshot;
         ProcessPanel::Keep keep = ProcessPanel::Keep::Nothing;
     };
 
@@ -93,8 +94,8 @@ private:
     void CheckStartupEntries();
     enum class View { Processes, Memory, MemoryOptions };
     void ShowView(View view);
-    View view_ = View::Processes;
-    LPARAM laidOutSize_ = 0; // client size of the last layout, as WM_SIZE gives it
+    View view_ = View::Processes; // as the window is made
+    LPARAM laidOutSize_ = 0;      // client size of the last layout, as WM_SIZE gives it
 
     StartOptions options_;
     SettingsStore& settings_;
