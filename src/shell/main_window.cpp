@@ -73,6 +73,11 @@ MainWindow::MainWindow(StartOptions options, SettingsStore& settings)
 MainWindow::~MainWindow() = default;
 
 bool MainWindow::Start() {
+    // The process table is read while the windows are being made. Begun before any of them:
+    // the first window of a program sets up its connection to the display, which some
+    // systems take a while over.
+    LoadProcesses(ProcessPanel::Keep::Nothing);
+    TrayArea1.emplace();
     HINSTANCE instance = ::GetModuleHandleW(nullptr);
     bigIcon_.reset(static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(IDI_VARNOK),
                                                    IMAGE_ICON, ::GetSystemMetrics(SM_CXICON),
@@ -85,8 +90,7 @@ bool MainWindow::Start() {
     if (!Create(kClassName, kCaption, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, WS_EX_APPWINDOW,
                 CW_USEDEFAULT, CW_USEDEFAULT, 0, 0))
         return false;
-    // The process table is read while the window is being built.
-    LoadProcesses(ProcessPanel::Keep::Nothing);
+    loader_.SetTarget(hwnd());
     ::SendMessageW(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.get()));
     ::SetWindowPos(hwnd(), nullptr, 0, 0, Scale(hwnd(), 900), Scale(hwnd(), 620),
                    SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -96,19 +100,19 @@ bool MainWindow::Start() {
     CreateControls();
     Layout();
 
-    TrayArea1.SetIcon(smallIcon_.get());
-    TrayArea1.SetToolTip(kCaption);
-    TrayArea1.DblClick = [this] { ShowFromTray(); };
-    TrayArea1.MouseDown = [this](short button) {
+    TrayArea1->SetIcon(smallIcon_.get());
+    TrayArea1->SetToolTip(kCaption);
+    TrayArea1->DblClick = [this] { ShowFromTray(); };
+    TrayArea1->MouseDown = [this](short button) {
         if (button == 2 && !panel_.Rows().empty())
-            ShowMainMenu(TrayArea1.LastPointer());
+            ShowMainMenu(TrayArea1->LastPointer());
     };
-    TrayArea1.MouseMove = [this] { OnTrayMouseMove(); };
+    TrayArea1->MouseMove = [this] { OnTrayMouseMove(); };
 
     Centre();
     if (options_.startHidden) {
         // Created minimised: the window goes straight into the notification area.
-        TrayArea1.SetVisible(true);
+        TrayArea1->SetVisible(true);
     } else {
         // No forced paint here: the first paint comes after the rows, when the table is read by
         // then, so the window is drawn once and whole.
@@ -459,7 +463,7 @@ void MainWindow::OpenOptions() {
 }
 
 void MainWindow::ShowFromTray() {
-    TrayArea1.SetVisible(false);
+    TrayArea1->SetVisible(false);
     ::ShowWindow(hwnd(), SW_SHOWNORMAL);
     ::SetForegroundWindow(hwnd());
 }
@@ -476,7 +480,7 @@ void MainWindow::ToggleByHotkey() {
 void MainWindow::OnTrayMouseMove() {
     // The figures as the memory panel shows them at this moment.
     GetMemoryStatus();
-    TrayArea1.SetToolTip(MainTrayToolTip(memory_.freeMb, memory_.freeShare));
+    TrayArea1->SetToolTip(MainTrayToolTip(memory_.freeMb, memory_.freeShare));
 }
 
 void MainWindow::GetMemoryStatus() {
@@ -633,7 +637,7 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_SIZE:
         if (wParam == SIZE_MINIMIZED) {
             ::ShowWindow(hwnd(), SW_HIDE);
-            TrayArea1.SetVisible(true);
+            TrayArea1->SetVisible(true);
         } else if (lParam != laidOutSize_) {
             // Showing the window repeats the size it was laid out for; nothing moves then.
             Layout();
@@ -724,7 +728,7 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         OnProcessesLoaded(BackgroundTask<LoadResult>::Take(lParam));
         return 0;
     case kQueryTrayIcon:
-        return MAKELRESULT(TrayArea1.IconId(), TrayArea1.Visible() ? 1 : 0);
+        return TrayArea1 ? MAKELRESULT(TrayArea1->IconId(), TrayArea1->Visible() ? 1 : 0) : 0;
     case WM_CLOSE:
         ::DestroyWindow(hwnd());
         return 0;
@@ -732,7 +736,8 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         UnregisterHotkeys();
         for (UINT_PTR timer : {kTimer1, kTimer3, kTimer4, kWaitTimer})
             ::KillTimer(hwnd(), timer);
-        TrayArea1.SetVisible(false);
+        if (TrayArea1)
+            TrayArea1->SetVisible(false);
         Form3.Close();
         frmModules.reset();
         ::PostQuitMessage(0);

@@ -20,6 +20,7 @@
 #include "win32/window.h"
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -99,7 +100,7 @@ private:
 
     StartOptions options_;
     SettingsStore& settings_;
-    TrayArea TrayArea1;
+    std::optional<TrayArea> TrayArea1; // made in Start, after the table read has begun
     WaitWindow Form3;
     ProcessPanel panel_;      // Frame5
     MemoryPanel memoryPanel_; // Frame1
