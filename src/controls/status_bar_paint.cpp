@@ -84,7 +84,7 @@ public:
         PartRects rects = ReadPartRects(bar);
         if (!frameDc_ || !(rects == rects_)) {
             rects_ = std::move(rects);
-            MakeFrame(bar, dc);
+            MakeFrame(bar);
         }
         const bool copied = frameDc_ && ::BitBlt(dc, area.left, area.top, area.right - area.left,
                                                  area.bottom - area.top, frameDc_.get(), area.left,
@@ -95,9 +95,13 @@ public:
     }
 
 private:
-    void MakeFrame(HWND bar, HDC like) {
+    // Made like the bar's own window surface, whatever the paint at hand draws into (a
+    // printing or monochrome context among them).
+    void MakeFrame(HWND bar) {
+        HDC like = ::GetDC(bar);
         frameDc_.reset(::CreateCompatibleDC(like));
         frame_.reset(::CreateCompatibleBitmap(like, rects_.client.right, rects_.client.bottom));
+        ::ReleaseDC(bar, like);
         if (!frameDc_ || !frame_) {
             frameDc_.reset();
             return;

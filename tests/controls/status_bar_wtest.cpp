@@ -103,6 +103,10 @@ TEST_F(StatusBarPaintTest, WithoutTextsLooksLikeTheCommonControl) {
             ::SetWindowPos(hosts_[i], nullptr, 0, 0, width, 240, SWP_NOMOVE | SWP_NOZORDER);
             ::SendMessageW(bars_[i], WM_SIZE, 0, 0);
         }
+        // The first paint at this size goes into a bare memory context (one monochrome pixel):
+        // the frame kept for later paints must still be made in colour.
+        UniqueMemoryDc bare(::CreateCompatibleDC(nullptr));
+        ::SendMessageW(bars_[0], WM_PRINTCLIENT, reinterpret_cast<WPARAM>(bare.get()), PRF_CLIENT);
         SIZE ours{}, theirs{};
         const std::vector<DWORD> a = Render(bars_[0], ours), b = Render(bars_[1], theirs);
         ASSERT_EQ(ours.cx, theirs.cx);
