@@ -6,6 +6,7 @@
 #include <uxtheme.h>
 #include <vssym32.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -19,15 +20,9 @@ struct PartRects {
     RECT client{};
     std::vector<RECT> parts;
     bool operator==(const PartRects& other) const {
-        const auto same = [](const RECT& a, const RECT& b) {
-            return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
-        };
-        if (!same(client, other.client) || parts.size() != other.parts.size())
-            return false;
-        for (size_t i = 0; i < parts.size(); ++i)
-            if (!same(parts[i], other.parts[i]))
-                return false;
-        return true;
+        return ::EqualRect(&client, &other.client) &&
+               std::equal(parts.begin(), parts.end(), other.parts.begin(), other.parts.end(),
+                          [](const RECT& a, const RECT& b) { return ::EqualRect(&a, &b); });
     }
 };
 

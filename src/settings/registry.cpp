@@ -197,12 +197,10 @@ bool WatchedSettingsKey::Arm(Watch& watch) {
 }
 
 double WatchedSettingsKey::Number(std::wstring_view name) {
+    if (watching_ && !watches_[0].event)
+        StartWatching();
     // Armed before the values are read again, so a change made while they are read is
     // reported too.
-    if (!started_) {
-        started_ = true;
-        StartWatching();
-    }
     if (changed_.exchange(false) || !watching_) {
         values_.clear();
         for (Watch& watch : watches_)

@@ -94,7 +94,6 @@ private:
     std::wstring subKey_;
     Watch watches_[2];
     std::atomic<bool> changed_{true};
-    bool started_ = false;
     bool watching_ = true; // false when the registry cannot report changes: every read reads
     std::map<std::wstring, double, std::less<>> values_;
 };
