@@ -23,7 +23,6 @@ constexpr ColumnSpec kColumns[] = {
     {L"ID", 60, LVCFMT_RIGHT},           {L"Threads", 65, LVCFMT_RIGHT},
     {L"Path", 330, LVCFMT_LEFT},
 };
-constexpr const wchar_t* kCaptions[] = {L"File size:", L"Company:", L"Description:", L"Version:"};
 
 HIMAGELIST SystemImageList(UINT sizeFlag) {
     SHFILEINFOW info{};
@@ -64,12 +63,8 @@ void ProcessPanel::Create(HWND parent, HFONT font, HFONT boldFont) {
         column.fmt = kColumns[i].format;
         ListView_InsertColumn(list_, static_cast<int>(i), &column);
     }
-    icon_ = child(L"STATIC", L"", SS_ICON | SS_CENTERIMAGE, 0, 1020);
-    name_ = child(L"STATIC", L"", SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS, 0, 1021);
-    size_ = child(L"STATIC", L"", SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS, 0, 1022);
-    company_ = child(L"STATIC", L"", SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS, 0, 1023);
-    description_ = child(L"STATIC", L"", SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS, 0, 1024);
-    version_ = child(L"STATIC", L"", SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS, 0, 1025);
+    // The file's icon, name and version texts are drawn on the parent's background (see
+    // PaintDetails); only the links, which take the keyboard, are windows.
     readMore_ = child(WC_LINK, L"", WS_TABSTOP, 0, 1026);
     // The online lookup behind this link is not there yet; it shows what it will offer.
     ::EnableWindow(readMore_, FALSE);
@@ -78,9 +73,9 @@ void ProcessPanel::Create(HWND parent, HFONT font, HFONT boldFont) {
 }
 
 void ProcessPanel::SetFonts(HFONT font, HFONT boldFont) {
-    for (HWND control : {list_, size_, company_, description_, version_, readMore_, terminate_})
+    for (HWND control : {list_, readMore_, terminate_})
         ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
-    ::SendMessageW(name_, WM_SETFONT, reinterpret_cast<WPARAM>(boldFont), TRUE);
+    boldFont_ = boldFont;
 }
 
 void ProcessPanel::Layout(const RECT& area, int dpi) {
@@ -93,14 +88,18 @@ void ProcessPanel::Layout(const RECT& area, int dpi) {
     ListView_SetColumnWidth(list_, static_cast<int>(ProcessColumn::Path), LVSCW_AUTOSIZE_USEHEADER);
     int y = listBottom + s(10);
     const int x = area.left;
-    ::MoveWindow(icon_, x, y + s(2), s(36), s(36), TRUE);
-    ::MoveWindow(name_, x + s(46), y, width - s(46), s(20), TRUE);
+    const RECT iconBox{x, y + s(2), x + s(36), y + s(38)};
+    if (!::EqualRect(&iconBox, &iconBox_)) {
+        ::InvalidateRect(parent_, &iconBox_, TRUE);
+        iconBox_ = iconBox;
+        ::InvalidateRect(parent_, &iconBox_, TRUE);
+    }
+    name_.Move(parent_, {x + s(46), y, area.right, y + s(20)});
     const int captionX = x + s(46), valueX = captionX + s(90), line = s(18);
-    HWND values[] = {size_, company_, description_, version_};
-    for (int i = 0; i < 4; ++i) {
-        const int rowY = y + s(22) + i * line;
-        captions_[i] = {captionX, rowY, captionX + s(88), rowY + line};
-        ::MoveWindow(values[i], valueX, rowY, width / 2 - s(140), line, TRUE);
+    for (size_t i = 0; i < std::size(values_); ++i) {
+        const int rowY = y + s(22) + static_cast<int>(i) * line;
+        captions_[i].Move(parent_, {captionX, rowY, captionX + s(88), rowY + line});
+        values_[i].Move(parent_, {valueX, rowY, valueX + width / 2 - s(140), rowY + line});
     }
     const int linkX = area.left + width / 2 + s(20);
     ::MoveWindow(readMore_, linkX, y + s(22), area.right - linkX, line, TRUE);
@@ -109,18 +108,38 @@ void ProcessPanel::Layout(const RECT& area, int dpi) {
 
 void ProcessPanel::Show(bool visible) {
     visible_ = visible;
-    for (HWND control :
-         {list_, icon_, name_, size_, company_, description_, version_, readMore_, terminate_})
+    for (HWND control : {list_, readMore_, terminate_})
         ::ShowWindow(control, visible ? SW_SHOW : SW_HIDE);
 }
 
-void ProcessPanel::PaintCaptions(HDC dc) const {
+void ProcessPanel::PaintDetails(HDC dc) const {
     if (!visible_)
         return;
-    for (int i = 0; i < 4; ++i) {
-        RECT box = captions_[i];
-        ::DrawTextW(dc, kCaptions[i], -1, &box, DT_LEFT | DT_SINGLELINE | DT_NOPREFIX | DT_TOP);
+    for (const DrawnText& caption : captions_)
+        caption.Paint(dc, DT_LEFT | DT_TOP);
+    for (const DrawnText& value : values_)
+        value.Paint(dc, DT_LEFT | DT_TOP | DT_END_ELLIPSIS);
+    if (shownIcon_) {
+        // At its own size, centred in its box.
+        int width = 0, height = 0;
+        ImageList_GetIconSize(largeIcons_, &width, &height);
+        ::DrawIconEx(dc, (iconBox_.left + iconBox_.right - width) / 2,
+                     (iconBox_.top + iconBox_.bottom - height) / 2, shownIcon_.get(), width, height,
+                     0, nullptr, DI_NORMAL);
     }
+    HGDIOBJ font = ::SelectObject(dc, boldFont_);
+    name_.Paint(dc, DT_LEFT | DT_TOP | DT_END_ELLIPSIS);
+    ::SelectObject(dc, font);
+}
+
+ProcessDetails ProcessPanel::ShownDetails() const {
+    ProcessDetails shown;
+    shown.name = name_.Text();
+    shown.size = values_[0].Text();
+    shown.company = values_[1].Text();
+    shown.description = values_[2].Text();
+    shown.version = values_[3].Text();
+    return shown;
 }
 
 void ProcessPanel::SetRows(std::vector<ProcessRecord> rows, Keep keep) {
@@ -219,10 +238,7 @@ void ProcessPanel::UpdateHeaderArrows() {
 void ProcessPanel::ShowDetails() {
     const ProcessRecord* row = Selected();
     if (!row) {
-        for (HWND control : {name_, size_, company_, description_, version_, readMore_, terminate_})
-            ::SetWindowTextW(control, L"");
-        ::SendMessageW(icon_, STM_SETICON, 0, 0);
-        shownIcon_.reset();
+        ShowDetails(ProcessDetails{}, UniqueIcon());
         return;
     }
     const auto key = std::make_pair(row->processId, row->creationTime);
@@ -233,18 +249,24 @@ void ProcessPanel::ShowDetails() {
     const bool sizeKnown = !row->path.empty() &&
                            ::GetFileAttributesExW(row->path.c_str(), GetFileExInfoStandard, &file);
     const uint64_t size = (static_cast<uint64_t>(file.nFileSizeHigh) << 32) | file.nFileSizeLow;
-    const ProcessDetails details = DetailsFor(*row, sizeKnown, size, version->second);
-    ::SetWindowTextW(name_, details.name.c_str());
-    ::SetWindowTextW(size_, details.size.c_str());
-    ::SetWindowTextW(company_, details.company.c_str());
-    ::SetWindowTextW(description_, details.description.c_str());
-    ::SetWindowTextW(version_, details.version.c_str());
+    ShowDetails(DetailsFor(*row, sizeKnown, size, version->second),
+                UniqueIcon(row->iconIndex >= 0 && largeIcons_
+                               ? ImageList_GetIcon(largeIcons_, row->iconIndex, ILD_TRANSPARENT)
+                               : nullptr));
+}
+
+void ProcessPanel::ShowDetails(const ProcessDetails& details, UniqueIcon icon) {
+    name_.SetText(parent_, details.name);
+    const std::wstring* values[] = {&details.size, &details.company, &details.description,
+                                    &details.version};
+    for (size_t i = 0; i < std::size(values_); ++i)
+        values_[i].SetText(parent_, *values[i]);
     ::SetWindowTextW(readMore_, details.readMoreLink.c_str());
-    ::SetWindowTextW(terminate_, (L"<a>" + details.terminateLink + L"</a>").c_str());
-    UniqueIcon icon(row->iconIndex >= 0 && largeIcons_
-                        ? ImageList_GetIcon(largeIcons_, row->iconIndex, ILD_TRANSPARENT)
-                        : nullptr);
-    ::SendMessageW(icon_, STM_SETICON, reinterpret_cast<WPARAM>(icon.get()), 0);
+    ::SetWindowTextW(terminate_, details.terminateLink.empty()
+                                     ? L""
+                                     : (L"<a>" + details.terminateLink + L"</a>").c_str());
+    if (icon || shownIcon_)
+        ::InvalidateRect(parent_, &iconBox_, TRUE);
     shownIcon_ = std::move(icon);
 }
 

@@ -2,6 +2,7 @@
 // are plain data; the list view is virtual and asks for each cell as it paints.
 #pragma once
 
+#include "controls/drawn_text.h"
 #include "process/process_list.h"
 #include "process/process_view.h"
 #include "win32/handles.h"
@@ -39,27 +40,32 @@ public:
     void SortBy(ProcessColumn column); // as a header click does
     HWND List() const { return list_; }
     void Show(bool visible);
-    // The fixed captions of the details area, drawn on the parent's background.
-    void PaintCaptions(HDC dc) const;
+    // The details area but its links, drawn on the parent's background with the parent's
+    // font and text colour selected into `dc`.
+    void PaintDetails(HDC dc) const;
+    // What the details area shows: the texts (not the links) and the file's icon.
+    ProcessDetails ShownDetails() const;
+    HICON ShownIcon() const { return shownIcon_.get(); }
 
     std::function<void(POINT screen)> ContextMenu; // right button on a row
     std::function<void()> TerminateLink;           // the "Terminate ... Process" link
 
 private:
     void ShowDetails();
+    void ShowDetails(const ProcessDetails& details, UniqueIcon icon);
     void UpdateHeaderArrows();
     void OnDisplayInfo(NMLVDISPINFOW& info);
 
     HWND parent_ = nullptr;
     HWND list_ = nullptr;
-    HWND icon_ = nullptr; // Image3
-    HWND name_ = nullptr; // Label2(19)
-    RECT captions_[4] = {};
+    HFONT boldFont_ = nullptr; // the name's; not owned
+    RECT iconBox_{};           // Image3
+    DrawnText name_;           // Label2(19)
+    DrawnText captions_[4] = {DrawnText(L"File size:"), DrawnText(L"Company:"),
+                              DrawnText(L"Description:"), DrawnText(L"Version:")};
+    // Label9 (size), Label12 (company), Label11 (description), Label10 (version)
+    DrawnText values_[4];
     bool visible_ = true;
-    HWND size_ = nullptr;             // Label9
-    HWND company_ = nullptr;          // Label12
-    HWND description_ = nullptr;      // Label11
-    HWND version_ = nullptr;          // Label10
     HWND readMore_ = nullptr;         // FreeLink1
     HWND terminate_ = nullptr;        // FreeLink2
     HIMAGELIST largeIcons_ = nullptr; // the shell's, not owned

@@ -21,6 +21,7 @@
 #include <tlhelp32.h>
 #include <windowsx.h>
 
+#include <thread>
 #include <utility>
 
 namespace tessaly {
@@ -68,7 +69,8 @@ constexpr int kPriorityItems[] = {IDM_P1_IDLE, IDM_P2_NORMAL, IDM_P3_HIGH, IDM_P
 } // namespace
 
 MainWindow::MainWindow(StartOptions options, SettingsStore& settings)
-    : options_(options), settings_(settings), ramOptions_(settings, kRamOptKey) {}
+    : options_(options), settings_(settings), ramOptions_(settings, kRamOptKey),
+      Label2_26(L"Process Manager"), Label8(kProcessesNote) {}
 
 MainWindow::~MainWindow() = default;
 
@@ -137,11 +139,17 @@ void MainWindow::PaintCaptions(HDC dc) {
         if (!kNavItems[i].id)
             ::DrawTextW(dc, kNavItems[i].caption, -1, &navCaptions_[i],
                         DT_LEFT | DT_SINGLELINE | DT_NOPREFIX | DT_VCENTER);
+    ::SetTextColor(dc, ::GetSysColor(COLOR_GRAYTEXT));
+    Label8.Paint(dc, DT_LEFT | DT_TOP | DT_END_ELLIPSIS);
+    ::SetTextColor(dc, kNavColour);
+    ::SelectObject(dc, titleFont_.get());
+    Label2_26.Paint(dc, DT_LEFT | DT_TOP);
+    ::SelectObject(dc, font_.get());
     ::SetTextColor(dc, ::GetSysColor(COLOR_WINDOWTEXT));
     if (view_ == View::Processes)
         ::DrawTextW(dc, L"Running processes:", -1, &processCaption_,
                     DT_RIGHT | DT_SINGLELINE | DT_NOPREFIX | DT_TOP);
-    panel_.PaintCaptions(dc);
+    panel_.PaintDetails(dc);
     ::SetTextColor(dc, oldColour);
     ::SelectObject(dc, oldFont);
     ::SetBkMode(dc, mode);
@@ -191,9 +199,6 @@ void MainWindow::CreateControls() {
         navControls_.push_back(
             item.id ? child(L"BUTTON", item.caption, BS_PUSHBUTTON | WS_TABSTOP, item.id)
                     : nullptr);
-    Label2_26 = child(L"STATIC", L"Process Manager", SS_LEFT | SS_NOPREFIX, IDC_LABEL4);
-    ::SendMessageW(Label2_26, WM_SETFONT, reinterpret_cast<WPARAM>(titleFont_.get()), FALSE);
-    Label8 = child(L"STATIC", kProcessesNote, SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS, IDC_LABEL8);
     lblProcessNo = child(L"STATIC", L"", SS_LEFT | SS_NOPREFIX, IDC_LBLPROCESSNO);
     StatusBar1 = child(STATUSCLASSNAMEW, L"", SBARS_SIZEGRIP, IDC_STATUSBAR1);
     PaintChangedPartsOnly(StatusBar1); // a figure changes every second
@@ -229,8 +234,8 @@ void MainWindow::ShowView(View view) {
               L"memory, use total amount of memory installed in the computer."
             : L"Set Memory optimization options";
     ::InvalidateRect(hwnd(), nullptr, TRUE); // the drawn captions change with the view
-    ::SetWindowTextW(Label2_26, title);
-    ::SetWindowTextW(Label8, note);
+    Label2_26.SetText(hwnd(), title);
+    Label8.SetText(hwnd(), note);
     ::ShowWindow(lblProcessNo, view == View::Processes ? SW_SHOW : SW_HIDE);
     Layout();
 }
@@ -261,10 +266,9 @@ void MainWindow::Layout() {
         }
     }
     const int left = navWidth + margin, right = client.right - margin;
-    ::MoveWindow(Label2_26, left, s(10), s(300), s(30), TRUE);
+    Label2_26.Move(hwnd(), {left, s(10), left + s(300), s(40)});
     // The note takes the whole width where the process count is not shown.
-    ::MoveWindow(Label8, left, s(40), right - left - (view_ == View::Processes ? s(240) : 0), s(18),
-                 TRUE);
+    Label8.Move(hwnd(), {left, s(40), right - (view_ == View::Processes ? s(240) : 0), s(58)});
     processCaption_ = {right - s(230), s(40), right - s(60), s(58)};
     ::MoveWindow(lblProcessNo, right - s(56), s(40), s(56), s(18), TRUE);
     const RECT panel{left, s(64), right, client.bottom - margin};
@@ -275,12 +279,19 @@ void MainWindow::Layout() {
 }
 
 void MainWindow::StartPelmora() {
-    const std::wstring folder = ProgramFolder();
-    const std::wstring program = folder + L"\\pelmora.exe";
-    // A missing companion is no reason to trouble the user.
-    if (::GetFileAttributesW(program.c_str()) == INVALID_FILE_ATTRIBUTES)
-        return;
-    ::ShellExecuteW(hwnd(), L"open", program.c_str(), nullptr, folder.c_str(), SW_HIDE);
+    // On a thread of its own: the shell takes its time over a start, and the window should
+    // not wait for it. Nothing of the window is used there.
+    std::thread([folder = ProgramFolder()] {
+        const std::wstring program = folder + L"\\pelmora.exe";
+        // A missing companion is no reason to trouble the user.
+        if (::GetFileAttributesW(program.c_str()) == INVALID_FILE_ATTRIBUTES)
+            return;
+        const HRESULT com =
+            ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+        ::ShellExecuteW(nullptr, L"open", program.c_str(), nullptr, folder.c_str(), SW_HIDE);
+        if (SUCCEEDED(com))
+            ::CoUninitialize();
+    }).detach();
 }
 
 void MainWindow::ReadSettings() {
@@ -663,10 +674,7 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         CreateFonts();
         for (HWND child = ::GetWindow(hwnd(), GW_CHILD); child;
              child = ::GetWindow(child, GW_HWNDNEXT))
-            ::SendMessageW(
-                child, WM_SETFONT,
-                reinterpret_cast<WPARAM>(child == Label2_26 ? titleFont_.get() : font_.get()),
-                TRUE);
+            ::SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), TRUE);
         panel_.SetFonts(font_.get(), boldFont_.get());
         memoryPanel_.SetFonts(font_.get(), boldFont_.get());
         memoryOptions_.SetFont(font_.get());
@@ -691,12 +699,8 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     }
     case WM_CTLCOLORSTATIC: {
         HDC dc = reinterpret_cast<HDC>(wParam);
-        const HWND control = reinterpret_cast<HWND>(lParam);
         ::SetBkMode(dc, TRANSPARENT);
-        ::SetTextColor(dc,
-                       control == Label2_26
-                           ? kNavColour
-                           : ::GetSysColor(control == Label8 ? COLOR_GRAYTEXT : COLOR_WINDOWTEXT));
+        ::SetTextColor(dc, ::GetSysColor(COLOR_WINDOWTEXT));
         return reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_WINDOW));
     }
     case WM_TIMER:

@@ -2,6 +2,7 @@
 // hotkey, hiding into the notification area, and the way out.
 #pragma once
 
+#include "controls/drawn_text.h"
 #include "controls/tray_area.h"
 #include "memory/memory_figures.h"
 #include "memory/memory_options_panel.h"
@@ -47,6 +48,7 @@ public:
 
     // For tests that drive the window in their own process.
     ProcessPanel& Panel() { return panel_; }
+    const std::wstring& ViewTitle() const { return Label2_26.Text(); }
     HMENU ProcessMenu() const { return ::GetSubMenu(contextMenu_.get(), 0); }
     bool Loading() const { return loader_.Running() || !firstLoadDone_; }
 
@@ -126,8 +128,8 @@ private:
     bool rebuildPending_ = false; // asked for while another load ran
 
     HWND lblProcessNo = nullptr;
-    HWND Label2_26 = nullptr; // the view's title
-    HWND Label8 = nullptr;
+    DrawnText Label2_26; // the view's title
+    DrawnText Label8;    // and what it is for
     HWND StatusBar1 = nullptr;
     std::wstring shownStatus_[4]; // what the bar shows
     struct StatusFigures {        // the figures behind it; -1 when none is shown

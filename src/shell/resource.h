@@ -25,8 +25,6 @@
 // Controls of Form1 (1020-1027 belong to the process details area)
 #define IDC_LSTPROCESSES 1001
 #define IDC_LBLPROCESSNO 1002
-#define IDC_LABEL4 1003
-#define IDC_LABEL8 1005
 #define IDC_STATUSBAR1 1006
 #define IDC_BTN_PROCESS 1010
 #define IDC_BTN_KILL 1011

@@ -65,6 +65,7 @@ using UniqueMenu = UniqueHandle<MenuTraits>;
 using UniqueFont = UniqueHandle<GdiTraits<HFONT>>;
 using UniqueBrush = UniqueHandle<GdiTraits<HBRUSH>>;
 using UniqueBitmap = UniqueHandle<GdiTraits<HBITMAP>>;
+using UniqueRegion = UniqueHandle<GdiTraits<HRGN>>;
 using UniqueMemoryDc = UniqueHandle<MemoryDcTraits>;
 
 } // namespace tessaly

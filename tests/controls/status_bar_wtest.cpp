@@ -18,10 +18,6 @@ namespace {
 
 constexpr COLORREF kSentinel = RGB(255, 0, 255);
 
-LRESULT CALLBACK HostProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    return ::DefWindowProcW(window, message, wParam, lParam);
-}
-
 class StatusBarPaintTest : public ::testing::Test {
 protected:
     // Two windows alike, each with a status bar of four parts: one bar with the painting, one
@@ -29,16 +25,9 @@ protected:
     void SetUp() override {
         INITCOMMONCONTROLSEX controls{sizeof controls, ICC_BAR_CLASSES};
         ::InitCommonControlsEx(&controls);
-        WNDCLASSW windowClass{};
-        windowClass.lpfnWndProc = HostProc;
-        windowClass.hInstance = ::GetModuleHandleW(nullptr);
-        windowClass.hbrBackground = ::GetSysColorBrush(COLOR_WINDOW);
-        windowClass.lpszClassName = L"StatusBarPaintTest";
-        ::RegisterClassW(&windowClass);
         for (int i = 0; i < 2; ++i) {
-            hosts_[i] = ::CreateWindowExW(
-                0, windowClass.lpszClassName, L"bar", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 40,
-                40 + 260 * i, 720, 240, nullptr, nullptr, windowClass.hInstance, nullptr);
+            hosts_[i] = test::MakePlainWindow(L"bar", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 40,
+                                              40 + 260 * i, 720, 240);
             ASSERT_TRUE(hosts_[i]);
             bars_[i] =
                 ::CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP,

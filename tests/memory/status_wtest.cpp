@@ -248,7 +248,7 @@ TEST_F(MainWindowTest, MemoryPanelShowsPhysicalMemoryAndTheNavigationSwitchesVie
 
     // "Main Window": the memory figures in place of the process list.
     ASSERT_NO_FATAL_FAILURE(ExpectMemoryLabels([this] { Command(IDC_BTN_MAIN_WINDOW); }));
-    EXPECT_EQ(Text(IDC_LABEL4), L"Memory Optimizer");
+    EXPECT_EQ(window_->ViewTitle(), L"Memory Optimizer");
     EXPECT_FALSE(Visible(IDC_LSTPROCESSES));
     for (int id : kMemoryControls)
         EXPECT_TRUE(Visible(id)) << id;
@@ -259,7 +259,7 @@ TEST_F(MainWindowTest, MemoryPanelShowsPhysicalMemoryAndTheNavigationSwitchesVie
 
     // "Options": neither the list nor the figures.
     Command(IDC_BTN_MEMORY_OPTIONS);
-    EXPECT_EQ(Text(IDC_LABEL4), L"Options");
+    EXPECT_EQ(window_->ViewTitle(), L"Options");
     EXPECT_FALSE(Visible(IDC_LSTPROCESSES));
     for (int id : kMemoryControls)
         EXPECT_FALSE(Visible(id)) << id;
@@ -274,7 +274,7 @@ TEST_F(MainWindowTest, MemoryPanelShowsPhysicalMemoryAndTheNavigationSwitchesVie
 
     // "Process": the list again, built afresh.
     Command(IDC_BTN_PROCESS);
-    EXPECT_EQ(Text(IDC_LABEL4), L"Process Manager");
+    EXPECT_EQ(window_->ViewTitle(), L"Process Manager");
     EXPECT_TRUE(Visible(IDC_LSTPROCESSES));
     for (int id : kMemoryControls)
         EXPECT_FALSE(Visible(id)) << id;
@@ -322,7 +322,7 @@ TEST_F(MainWindowTest, AutomaticRefreshFollowsTheProcessesAndKeepsSortAndSelecti
     Command(IDC_BTN_MAIN_WINDOW);
     EXPECT_TRUE(PumpUntil([&] { return RowOf(ended) < 0; }, 4500))
         << "an ended process is still listed";
-    EXPECT_EQ(Text(IDC_LABEL4), L"Memory Optimizer");
+    EXPECT_EQ(window_->ViewTitle(), L"Memory Optimizer");
     EXPECT_FALSE(Visible(IDC_LSTPROCESSES));
     EXPECT_TRUE(Visible(kTotal));
     ASSERT_NO_FATAL_FAILURE(asTheUserLeftIt());

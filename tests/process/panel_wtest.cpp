@@ -414,7 +414,7 @@ TEST_F(ProcessPanelTest, HeaderClicksSortByValueThenByNameAndTheButtonStartsOver
         const int row = RowOf(followed);
         EXPECT_EQ(panel().SelectedRow(), row + 1);
         EXPECT_EQ(SelectedItem(list()), row);
-        EXPECT_EQ(Details(1021), FileNamePart(helper(1).path));
+        EXPECT_EQ(panel().ShownDetails().name, FileNamePart(helper(1).path));
     };
 
     // Memory, ascending by value: a 4-digit figure comes before a 5-digit one, which text order
@@ -466,7 +466,7 @@ TEST_F(ProcessPanelTest, HeaderClicksSortByValueThenByNameAndTheButtonStartsOver
     EXPECT_TRUE(std::is_sorted(names.begin(), names.end()));
     EXPECT_EQ(panel().SelectedRow(), 1);
     EXPECT_EQ(SelectedItem(list()), 0);
-    EXPECT_EQ(Details(1021), panel().Rows().front().imageName);
+    EXPECT_EQ(panel().ShownDetails().name, panel().Rows().front().imageName);
 }
 
 TEST_F(ProcessPanelTest, DetailsAreaDescribesTheSelectedFile) {
@@ -486,21 +486,21 @@ TEST_F(ProcessPanelTest, DetailsAreaDescribesTheSelectedFile) {
         const uint64_t size = (static_cast<uint64_t>(file.nFileSizeHigh) << 32) | file.nFileSizeLow;
         const FileInfoRecord info = GetFileInfo(path);
 
-        EXPECT_TRUE(SameName(Details(1021), name)) << Narrow(Details(1021));
-        EXPECT_EQ(Details(1022), std::to_wstring(size) + L" Byte");
-        EXPECT_EQ(Details(1023), info.company);
-        EXPECT_EQ(Details(1024), info.description);
-        EXPECT_EQ(Details(1025), info.fileVersion);
+        const ProcessDetails shown = panel().ShownDetails();
+        EXPECT_TRUE(SameName(shown.name, name)) << Narrow(shown.name);
+        EXPECT_EQ(shown.size, std::to_wstring(size) + L" Byte");
+        EXPECT_EQ(shown.company, info.company);
+        EXPECT_EQ(shown.description, info.description);
+        EXPECT_EQ(shown.version, info.fileVersion);
         EXPECT_NE(Details(1027).find(L"Terminate " + panel().Rows()[row].imageName + L" Process"),
                   std::wstring::npos)
             << Narrow(Details(1027));
-        EXPECT_NE(::SendDlgItemMessageW(window().hwnd(), 1020, STM_GETICON, 0, 0), 0)
-            << "no icon for the file";
+        EXPECT_NE(panel().ShownIcon(), nullptr) << "no icon for the file";
     }
     // This program's own texts are really there, read through the lower-cased path the row has.
-    EXPECT_EQ(Details(1023), L"Orvix");
-    EXPECT_EQ(Details(1024), L"Tessaly panel test");
-    EXPECT_FALSE(Details(1025).empty());
+    EXPECT_EQ(panel().ShownDetails().company, L"Orvix");
+    EXPECT_EQ(panel().ShownDetails().description, L"Tessaly panel test");
+    EXPECT_FALSE(panel().ShownDetails().version.empty());
 }
 
 TEST_F(ProcessPanelTest, ContextMenuMarksThePriorityAndSetsIt) {

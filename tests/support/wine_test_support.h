@@ -162,6 +162,19 @@ inline void PumpFor(DWORD ms) {
     PumpUntil([] { return false; }, ms);
 }
 
+// A top-level window of a plain class with the window background, for controls to live on.
+inline HWND MakePlainWindow(const wchar_t* title, DWORD style, int x, int y, int width,
+                            int height) {
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = ::DefWindowProcW;
+    windowClass.hInstance = ::GetModuleHandleW(nullptr);
+    windowClass.hbrBackground = ::GetSysColorBrush(COLOR_WINDOW);
+    windowClass.lpszClassName = L"TessalyTestPlainWindow";
+    ::RegisterClassW(&windowClass); // fails harmlessly when already there
+    return ::CreateWindowExW(0, windowClass.lpszClassName, title, style, x, y, width, height,
+                             nullptr, nullptr, windowClass.hInstance, nullptr);
+}
+
 // Registers the common controls the main window uses, as varnok's own start does.
 inline void InitMainWindowControls() {
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES |
