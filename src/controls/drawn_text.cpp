@@ -2,19 +2,33 @@
 
 namespace tessaly {
 
+namespace {
+
+// What is drawn in a box is drawn with the background, so the background is drawn again too.
+void Repaint(HWND parent, const RECT& box) {
+    if (parent && !::IsRectEmpty(&box))
+        ::InvalidateRect(parent, &box, TRUE);
+}
+
+} // namespace
+
+void MoveDrawnBox(HWND parent, RECT& box, const RECT& to) {
+    if (::EqualRect(&box, &to))
+        return;
+    Repaint(parent, box);
+    box = to;
+    Repaint(parent, box);
+}
+
 void DrawnText::SetText(HWND parent, std::wstring text) {
     if (text == text_)
         return;
     text_ = std::move(text);
-    Invalidate(parent);
+    Repaint(parent, box_);
 }
 
 void DrawnText::Move(HWND parent, const RECT& box) {
-    if (::EqualRect(&box, &box_))
-        return;
-    Invalidate(parent);
-    box_ = box;
-    Invalidate(parent);
+    MoveDrawnBox(parent, box_, box);
 }
 
 void DrawnText::Paint(HDC dc, UINT format) const {
@@ -23,12 +37,6 @@ void DrawnText::Paint(HDC dc, UINT format) const {
     RECT box = box_;
     ::DrawTextW(dc, text_.c_str(), static_cast<int>(text_.size()), &box,
                 format | DT_NOPREFIX | DT_SINGLELINE);
-}
-
-void DrawnText::Invalidate(HWND parent) const {
-    // The text is drawn with the background, so the background is drawn again too.
-    if (parent && !::IsRectEmpty(&box_))
-        ::InvalidateRect(parent, &box_, TRUE);
 }
 
 } // namespace tessaly

@@ -12,6 +12,10 @@
 
 namespace tessaly {
 
+// Moves `box` to `to`, asking `parent` to repaint both places; nothing when unchanged or when
+// there is no parent yet.
+void MoveDrawnBox(HWND parent, RECT& box, const RECT& to);
+
 class DrawnText {
 public:
     explicit DrawnText(std::wstring text = {}) : text_(std::move(text)) {}
@@ -27,8 +31,6 @@ public:
     void Paint(HDC dc, UINT format) const;
 
 private:
-    void Invalidate(HWND parent) const;
-
     std::wstring text_;
     RECT box_{};
 };

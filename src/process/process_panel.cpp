@@ -88,12 +88,7 @@ void ProcessPanel::Layout(const RECT& area, int dpi) {
     ListView_SetColumnWidth(list_, static_cast<int>(ProcessColumn::Path), LVSCW_AUTOSIZE_USEHEADER);
     int y = listBottom + s(10);
     const int x = area.left;
-    const RECT iconBox{x, y + s(2), x + s(36), y + s(38)};
-    if (!::EqualRect(&iconBox, &iconBox_)) {
-        ::InvalidateRect(parent_, &iconBox_, TRUE);
-        iconBox_ = iconBox;
-        ::InvalidateRect(parent_, &iconBox_, TRUE);
-    }
+    MoveDrawnBox(parent_, iconBox_, {x, y + s(2), x + s(36), y + s(38)});
     name_.Move(parent_, {x + s(46), y, area.right, y + s(20)});
     const int captionX = x + s(46), valueX = captionX + s(90), line = s(18);
     for (size_t i = 0; i < std::size(values_); ++i) {
@@ -265,7 +260,7 @@ void ProcessPanel::ShowDetails(const ProcessDetails& details, UniqueIcon icon) {
     ::SetWindowTextW(terminate_, details.terminateLink.empty()
                                      ? L""
                                      : (L"<a>" + details.terminateLink + L"</a>").c_str());
-    if (icon || shownIcon_)
+    if ((icon || shownIcon_) && parent_)
         ::InvalidateRect(parent_, &iconBox_, TRUE);
     shownIcon_ = std::move(icon);
 }

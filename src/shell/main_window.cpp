@@ -36,6 +36,9 @@ constexpr UINT_PTR kTimer1 = 1; // memory figures, 100 ms
 constexpr UINT_PTR kTimer3 = 3; // automatic refresh and startup check
 constexpr UINT_PTR kTimer4 = 4; // status bar, 1 s
 constexpr UINT_PTR kWaitTimer = 30;
+// Starts the companion program once the window has drawn its first list: a timer message comes
+// only after every paint due, so the start does not compete with them.
+constexpr UINT_PTR kCompanionTimer = 31;
 constexpr UINT kWaitDelayMs = 250;
 constexpr UINT kProcessesLoaded = WM_APP + 0x301;
 constexpr UINT kFinishStart = WM_APP + 0x302;
@@ -241,6 +244,9 @@ void MainWindow::ShowView(View view) {
 }
 
 void MainWindow::Layout() {
+    // Sizing the window before its controls are made (at start-up) has nothing to lay out.
+    if (!StatusBar1)
+        return;
     RECT client{};
     ::GetClientRect(hwnd(), &client);
     laidOutSize_ = MAKELPARAM(client.right, client.bottom);
@@ -394,7 +400,7 @@ void MainWindow::OnProcessesLoaded(std::unique_ptr<LoadResult> result) {
         firstLoadDone_ = true;
         if (!options_.startHidden)
             ::SetFocus(panel_.List());
-        StartPelmora();
+        ::SetTimer(hwnd(), kCompanionTimer, USER_TIMER_MINIMUM, nullptr);
         if (options_.openPanelAtLoad)
             LoadProcesses(ProcessPanel::Keep::Nothing); // "g": the panel is built once more
     }
@@ -716,6 +722,10 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             if (StartupMonitorOn == 1 && StartupAlertPending == 0)
                 CheckStartupEntries();
         }
+        if (wParam == kCompanionTimer) {
+            ::KillTimer(hwnd(), kCompanionTimer);
+            StartPelmora();
+        }
         if (wParam == kWaitTimer) {
             ::KillTimer(hwnd(), kWaitTimer);
             Form3.Show(hwnd());
@@ -738,7 +748,7 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_DESTROY:
         UnregisterHotkeys();
-        for (UINT_PTR timer : {kTimer1, kTimer3, kTimer4, kWaitTimer})
+        for (UINT_PTR timer : {kTimer1, kTimer3, kTimer4, kWaitTimer, kCompanionTimer})
             ::KillTimer(hwnd(), timer);
         if (TrayArea1)
             TrayArea1->SetVisible(false);
