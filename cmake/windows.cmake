@@ -27,6 +27,7 @@ add_custom_target(delay_import_libs DEPENDS ${TESSALY_DELAY_LIBS})
 # What both programs carry: OS helpers, settings access, CPU sampler, tray icon.
 add_library(tessaly_shared STATIC
     src/controls/drawn_text.cpp
+    src/controls/nav_bar.cpp
     src/controls/status_bar_paint.cpp
     src/controls/tray_area.cpp
     src/probes/cpu_sources.cpp

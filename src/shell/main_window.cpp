@@ -44,6 +44,7 @@ constexpr UINT kProcessesLoaded = WM_APP + 0x301;
 constexpr UINT kFinishStart = WM_APP + 0x302;
 constexpr int kNavWidth96 = 150;
 constexpr COLORREF kNavColour = RGB(0x2B, 0x3A, 0x55);
+constexpr COLORREF kNavHeadingColour = RGB(0xA9, 0xB8, 0xD0);
 
 // The navigation column: section captions (id 0) and buttons.
 struct NavItem {
@@ -137,12 +138,7 @@ bool MainWindow::Start() {
 void MainWindow::PaintCaptions(HDC dc) {
     const int mode = ::SetBkMode(dc, TRANSPARENT);
     HGDIOBJ oldFont = ::SelectObject(dc, font_.get());
-    const COLORREF oldColour = ::SetTextColor(dc, RGB(0xA9, 0xB8, 0xD0));
-    for (size_t i = 0; i < navControls_.size(); ++i)
-        if (!kNavItems[i].id)
-            ::DrawTextW(dc, kNavItems[i].caption, -1, &navCaptions_[i],
-                        DT_LEFT | DT_SINGLELINE | DT_NOPREFIX | DT_VCENTER);
-    ::SetTextColor(dc, ::GetSysColor(COLOR_GRAYTEXT));
+    const COLORREF oldColour = ::SetTextColor(dc, ::GetSysColor(COLOR_GRAYTEXT));
     Label8.Paint(dc, DT_LEFT | DT_TOP | DT_END_ELLIPSIS);
     ::SetTextColor(dc, kNavColour);
     ::SelectObject(dc, titleFont_.get());
@@ -196,12 +192,10 @@ void MainWindow::CreateControls() {
         ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
         return control;
     };
-    // Fixed captions are drawn with the background rather than made windows: every child
-    // window makes showing and moving the main window dearer.
-    for (const NavItem& item : kNavItems)
-        navControls_.push_back(
-            item.id ? child(L"BUTTON", item.caption, BS_PUSHBUTTON | WS_TABSTOP, item.id)
-                    : nullptr);
+    // Fixed captions are drawn with the background, and the navigation buttons by one
+    // window, rather than each made a window: every child window makes showing and moving
+    // the main window dearer.
+    navBar_.Create(hwnd(), IDC_NAVBAR, {kNavColour, kNavHeadingColour}, font_.get());
     lblProcessNo = child(L"STATIC", L"", SS_LEFT | SS_NOPREFIX, IDC_LBLPROCESSNO);
     StatusBar1 = child(STATUSCLASSNAMEW, L"", SBARS_SIZEGRIP, IDC_STATUSBAR1);
     PaintChangedPartsOnly(StatusBar1); // a figure changes every second
@@ -261,16 +255,20 @@ void MainWindow::Layout() {
 
     const int navWidth = s(kNavWidth96), margin = s(12), buttonHeight = s(28);
     int y = s(14);
-    for (size_t i = 0; i < navControls_.size(); ++i) {
-        if (kNavItems[i].id == 0) {
-            y += i ? s(10) : 0;
-            navCaptions_[i] = {margin, y, navWidth - margin, y + s(16)};
+    std::vector<NavBar::Item> navItems;
+    for (const NavItem& item : kNavItems) {
+        if (item.id == 0) {
+            y += navItems.empty() ? 0 : s(10);
+            navItems.push_back({0, item.caption, {margin, y, navWidth - margin, y + s(16)}});
             y += s(20);
         } else {
-            ::MoveWindow(navControls_[i], margin, y, navWidth - 2 * margin, buttonHeight, TRUE);
+            navItems.push_back(
+                {item.id, item.caption, {margin, y, navWidth - margin, y + buttonHeight}});
             y += buttonHeight + s(6);
         }
     }
+    ::MoveWindow(navBar_.hwnd(), 0, 0, navWidth, client.bottom, TRUE);
+    navBar_.SetItems(std::move(navItems));
     const int left = navWidth + margin, right = client.right - margin;
     Label2_26.Move(hwnd(), {left, s(10), left + s(300), s(40)});
     // The note takes the whole width where the process count is not shown.
@@ -597,8 +595,7 @@ void MainWindow::OnCommand(int id) {
         OpenOptions();
         break;
     case IDC_BTN_MENU: {
-        RECT button{};
-        ::GetWindowRect(::GetDlgItem(hwnd(), IDC_BTN_MENU), &button);
+        const RECT button = navBar_.ScreenBox(IDC_BTN_MENU);
         ShowMainMenu({button.right, button.top});
         break;
     }
@@ -681,6 +678,7 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         for (HWND child = ::GetWindow(hwnd(), GW_CHILD); child;
              child = ::GetWindow(child, GW_HWNDNEXT))
             ::SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), TRUE);
+        navBar_.SetFont(font_.get());
         panel_.SetFonts(font_.get(), boldFont_.get());
         memoryPanel_.SetFonts(font_.get(), boldFont_.get());
         memoryOptions_.SetFont(font_.get());

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "controls/drawn_text.h"
+#include "controls/nav_bar.h"
 #include "controls/tray_area.h"
 #include "memory/memory_figures.h"
 #include "memory/memory_options_panel.h"
@@ -135,8 +136,7 @@ private:
     struct StatusFigures {        // the figures behind it; -1 when none is shown
         long long processes = -1, cpu = -1, load = -1;
     } statusFigures_;
-    std::vector<HWND> navControls_; // buttons; null where a caption is drawn
-    std::vector<RECT> navCaptions_ = std::vector<RECT>(16);
+    NavBar navBar_;
     RECT processCaption_{};
     UniqueFont font_, titleFont_, boldFont_;
     UniqueBrush navBrush_;
