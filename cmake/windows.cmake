@@ -13,7 +13,7 @@ target_include_directories(tessaly_pure PUBLIC src)
 # Delay-loaded imports: a library listed in cmake/delayload is loaded when one of its functions
 # is first called, not at program start.
 set(TESSALY_DELAY_LIBS)
-foreach(dll shell32 ole32)
+foreach(dll shell32 ole32 oleacc oleaut32)
     set(def ${PROJECT_SOURCE_DIR}/cmake/delayload/${dll}.def)
     set(lib ${CMAKE_BINARY_DIR}/delayload/lib${dll}_delay.a)
     add_custom_command(OUTPUT ${lib}

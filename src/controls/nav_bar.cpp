@@ -1,8 +1,12 @@
 #include "controls/nav_bar.h"
 
+#include <objbase.h>
+#include <oleacc.h>
 #include <uxtheme.h>
 #include <vsstyle.h>
 #include <windowsx.h>
+
+#include <atomic>
 
 namespace tessaly {
 
@@ -14,6 +18,281 @@ bool IsButton(const NavBar::Item& item) {
     return item.id != 0;
 }
 
+// The accessible object of the bar's client area. Child IDs are item indexes plus one; the bar
+// itself (CHILDID_SELF) is answered by the system's standard object for the window, except for
+// what only the bar knows. Asked for through WM_GETOBJECT; lives as long as a client holds it,
+// and answers nothing once the bar is gone.
+class Accessible final : public IAccessible {
+public:
+    Accessible(NavBar& bar, IAccessible* standard) : bar_(bar), hwnd_(bar.hwnd()), std_(standard) {}
+
+    // IUnknown
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+        if (!out)
+            return E_POINTER;
+        if (iid == IID_IUnknown || iid == IID_IDispatch || iid == IID_IAccessible) {
+            *out = static_cast<IAccessible*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *out = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
+    ULONG STDMETHODCALLTYPE Release() override {
+        const ULONG left = --references_;
+        if (left == 0)
+            delete this;
+        return left;
+    }
+
+    // IDispatch: not offered; clients use the IAccessible methods themselves.
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
+        if (count)
+            *count = 0;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
+                                     UINT*) override {
+        return E_NOTIMPL;
+    }
+
+    // IAccessible
+    HRESULT STDMETHODCALLTYPE get_accParent(IDispatch** parent) override {
+        return Alive() ? std_->get_accParent(parent) : CO_E_OBJNOTCONNECTED;
+    }
+    HRESULT STDMETHODCALLTYPE get_accChildCount(long* count) override {
+        if (!count)
+            return E_POINTER;
+        if (!Alive())
+            return CO_E_OBJNOTCONNECTED;
+        *count = static_cast<long>(bar_.Items().size());
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE get_accChild(VARIANT child, IDispatch** out) override {
+        if (!out)
+            return E_POINTER;
+        *out = nullptr;
+        return ItemOf(child) >= 0 ? S_FALSE : E_INVALIDARG; // simple elements, no objects
+    }
+    HRESULT STDMETHODCALLTYPE get_accName(VARIANT child, BSTR* name) override {
+        if (!name)
+            return E_POINTER;
+        *name = nullptr;
+        if (IsSelf(child))
+            return Alive() ? std_->get_accName(child, name) : CO_E_OBJNOTCONNECTED;
+        const int item = ItemOf(child);
+        if (item < 0)
+            return E_INVALIDARG;
+        *name = ::SysAllocString(bar_.Items()[item].caption.c_str());
+        return *name ? S_OK : E_OUTOFMEMORY;
+    }
+    HRESULT STDMETHODCALLTYPE get_accValue(VARIANT, BSTR* value) override {
+        if (value)
+            *value = nullptr;
+        return DISP_E_MEMBERNOTFOUND;
+    }
+    HRESULT STDMETHODCALLTYPE get_accDescription(VARIANT, BSTR* text) override {
+        if (text)
+            *text = nullptr;
+        return DISP_E_MEMBERNOTFOUND;
+    }
+    HRESULT STDMETHODCALLTYPE get_accRole(VARIANT child, VARIANT* role) override {
+        if (!role)
+            return E_POINTER;
+        ::VariantInit(role);
+        if (!IsSelf(child) && ItemOf(child) < 0)
+            return E_INVALIDARG;
+        role->vt = VT_I4;
+        role->lVal = IsSelf(child)                           ? ROLE_SYSTEM_TOOLBAR
+                     : IsButton(bar_.Items()[ItemOf(child)]) ? ROLE_SYSTEM_PUSHBUTTON
+                                                             : ROLE_SYSTEM_STATICTEXT;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE get_accState(VARIANT child, VARIANT* state) override {
+        if (!state)
+            return E_POINTER;
+        ::VariantInit(state);
+        if (IsSelf(child))
+            return Alive() ? std_->get_accState(child, state) : CO_E_OBJNOTCONNECTED;
+        const int item = ItemOf(child);
+        if (item < 0)
+            return E_INVALIDARG;
+        long flags = STATE_SYSTEM_READONLY;
+        if (IsButton(bar_.Items()[item])) {
+            flags = STATE_SYSTEM_FOCUSABLE;
+            if (item == bar_.FocusedItem())
+                flags |= STATE_SYSTEM_FOCUSED;
+            if (item == bar_.HotItem())
+                flags |= STATE_SYSTEM_HOTTRACKED;
+            if (item == bar_.PressedItem())
+                flags |= STATE_SYSTEM_PRESSED;
+        }
+        state->vt = VT_I4;
+        state->lVal = flags;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE get_accHelp(VARIANT, BSTR* help) override {
+        if (help)
+            *help = nullptr;
+        return DISP_E_MEMBERNOTFOUND;
+    }
+    HRESULT STDMETHODCALLTYPE get_accHelpTopic(BSTR* file, VARIANT, long*) override {
+        if (file)
+            *file = nullptr;
+        return DISP_E_MEMBERNOTFOUND;
+    }
+    HRESULT STDMETHODCALLTYPE get_accKeyboardShortcut(VARIANT, BSTR* shortcut) override {
+        if (shortcut)
+            *shortcut = nullptr;
+        return DISP_E_MEMBERNOTFOUND;
+    }
+    HRESULT STDMETHODCALLTYPE get_accFocus(VARIANT* focus) override {
+        if (!focus)
+            return E_POINTER;
+        ::VariantInit(focus);
+        if (!Alive())
+            return CO_E_OBJNOTCONNECTED;
+        if (const int item = bar_.FocusedItem(); item >= 0) {
+            focus->vt = VT_I4;
+            focus->lVal = item + 1;
+        }
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE get_accSelection(VARIANT* selection) override {
+        if (!selection)
+            return E_POINTER;
+        ::VariantInit(selection);
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE get_accDefaultAction(VARIANT child, BSTR* action) override {
+        if (!action)
+            return E_POINTER;
+        *action = nullptr;
+        const int item = ItemOf(child);
+        if (item < 0 || !IsButton(bar_.Items()[item]))
+            return DISP_E_MEMBERNOTFOUND;
+        *action = ::SysAllocString(L"Press");
+        return *action ? S_OK : E_OUTOFMEMORY;
+    }
+    HRESULT STDMETHODCALLTYPE accSelect(long flags, VARIANT child) override {
+        const int item = ItemOf(child);
+        if (item < 0 || !IsButton(bar_.Items()[item]) || flags != SELFLAG_TAKEFOCUS)
+            return E_INVALIDARG;
+        ::SetFocus(hwnd_);
+        bar_.FocusItem(item);
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE accLocation(long* left, long* top, long* width, long* height,
+                                          VARIANT child) override {
+        if (!left || !top || !width || !height)
+            return E_POINTER;
+        if (IsSelf(child))
+            return Alive() ? std_->accLocation(left, top, width, height, child)
+                           : CO_E_OBJNOTCONNECTED;
+        const int item = ItemOf(child);
+        if (item < 0)
+            return E_INVALIDARG;
+        RECT box = bar_.Items()[item].box;
+        ::MapWindowPoints(hwnd_, nullptr, reinterpret_cast<POINT*>(&box), 2);
+        *left = box.left;
+        *top = box.top;
+        *width = box.right - box.left;
+        *height = box.bottom - box.top;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE accNavigate(long direction, VARIANT start, VARIANT* end) override {
+        if (!end)
+            return E_POINTER;
+        ::VariantInit(end);
+        if (IsSelf(start) && direction != NAVDIR_FIRSTCHILD && direction != NAVDIR_LASTCHILD)
+            return Alive() ? std_->accNavigate(direction, start, end) : CO_E_OBJNOTCONNECTED;
+        if (!Alive())
+            return CO_E_OBJNOTCONNECTED;
+        const long count = static_cast<long>(bar_.Items().size());
+        long to = 0;
+        switch (direction) {
+        case NAVDIR_FIRSTCHILD:
+            to = 1;
+            break;
+        case NAVDIR_LASTCHILD:
+            to = count;
+            break;
+        case NAVDIR_NEXT:
+        case NAVDIR_DOWN:
+            to = ItemOf(start) + 2;
+            break;
+        case NAVDIR_PREVIOUS:
+        case NAVDIR_UP:
+            to = ItemOf(start);
+            break;
+        default:
+            return S_FALSE;
+        }
+        if (ItemOf(start) < 0 && !IsSelf(start))
+            return E_INVALIDARG;
+        if (to < 1 || to > count)
+            return S_FALSE;
+        end->vt = VT_I4;
+        end->lVal = to;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE accHitTest(long x, long y, VARIANT* hit) override {
+        if (!hit)
+            return E_POINTER;
+        ::VariantInit(hit);
+        if (!Alive())
+            return CO_E_OBJNOTCONNECTED;
+        POINT at{x, y};
+        ::ScreenToClient(hwnd_, &at);
+        RECT client{};
+        ::GetClientRect(hwnd_, &client);
+        if (!::PtInRect(&client, at))
+            return S_FALSE;
+        hit->vt = VT_I4;
+        hit->lVal = CHILDID_SELF;
+        const auto& items = bar_.Items();
+        for (size_t i = 0; i < items.size(); ++i)
+            if (::PtInRect(&items[i].box, at))
+                hit->lVal = static_cast<long>(i) + 1;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE accDoDefaultAction(VARIANT child) override {
+        const int item = ItemOf(child);
+        if (item < 0 || !IsButton(bar_.Items()[item]))
+            return DISP_E_MEMBERNOTFOUND;
+        bar_.Press(item);
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE put_accName(VARIANT, BSTR) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE put_accValue(VARIANT, BSTR) override { return E_NOTIMPL; }
+
+private:
+    ~Accessible() { std_->Release(); }
+
+    // The bar object lives as long as its window; a client may hold this one longer.
+    bool Alive() const { return ::IsWindow(hwnd_) && bar_.hwnd() == hwnd_; }
+    static bool IsSelf(const VARIANT& child) {
+        return child.vt == VT_I4 && child.lVal == CHILDID_SELF;
+    }
+    // The item a child ID names, or -1.
+    int ItemOf(const VARIANT& child) const {
+        if (!Alive() || child.vt != VT_I4 || child.lVal < 1 ||
+            child.lVal > static_cast<long>(bar_.Items().size()))
+            return -1;
+        return static_cast<int>(child.lVal - 1);
+    }
+
+    NavBar& bar_;
+    HWND hwnd_;
+    IAccessible* std_;
+    std::atomic<ULONG> references_{1};
+};
+
 } // namespace
 
 bool NavBar::Create(HWND parent, int id, Colours colours, HFONT font) {
@@ -21,8 +300,9 @@ bool NavBar::Create(HWND parent, int id, Colours colours, HFONT font) {
     font_ = font;
     background_.reset(::CreateSolidBrush(colours.background));
     RegisterClassOnce(kClassName, nullptr, nullptr, CS_DBLCLKS);
-    return Window::Create(kClassName, L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 0, 0, 0, 0, 0,
-                          parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)));
+    // The title is what accessibility clients read for the column as a whole.
+    return Window::Create(kClassName, L"Navigation", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 0, 0, 0, 0,
+                          0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)));
 }
 
 void NavBar::SetFont(HFONT font) {
@@ -62,11 +342,17 @@ void NavBar::MoveFocus(int step, bool fromEnd) {
     int index = fromEnd ? (step > 0 ? -1 : count) : focus_;
     for (index += step; index >= 0 && index < count; index += step)
         if (IsButton(items_[index])) {
-            Redraw(focus_);
-            focus_ = index;
-            Redraw(focus_);
+            FocusItem(index);
             return;
         }
+}
+
+void NavBar::FocusItem(int index) {
+    Redraw(focus_);
+    focus_ = index;
+    Redraw(focus_);
+    if (::GetFocus() == hwnd())
+        ::NotifyWinEvent(EVENT_OBJECT_FOCUS, hwnd(), OBJID_CLIENT, focus_ + 1);
 }
 
 void NavBar::Press(int index) {
@@ -197,9 +483,30 @@ LRESULT NavBar::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         }
         return 0;
     case WM_SETFOCUS:
+        Redraw(focus_);
+        if (focus_ >= 0)
+            ::NotifyWinEvent(EVENT_OBJECT_FOCUS, hwnd(), OBJID_CLIENT, focus_ + 1);
+        return 0;
     case WM_KILLFOCUS:
         Redraw(focus_);
         return 0;
+    case WM_GETOBJECT:
+        if (static_cast<LONG>(lParam) == static_cast<LONG>(OBJID_CLIENT)) {
+            // Calls from clients are to arrive on this thread, in turn with its messages: the
+            // thread joins a single-threaded apartment when first asked, and stays in it.
+            thread_local const HRESULT apartment =
+                ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+            (void)apartment;
+            IAccessible* standard = nullptr;
+            if (FAILED(::CreateStdAccessibleObject(hwnd(), OBJID_CLIENT, IID_IAccessible,
+                                                   reinterpret_cast<void**>(&standard))))
+                break;
+            auto* accessible = new Accessible(*this, standard);
+            const LRESULT result = ::LresultFromObject(IID_IAccessible, wParam, accessible);
+            accessible->Release();
+            return result;
+        }
+        break;
     case WM_GETDLGCODE: {
         // The arrows move within the column, Enter presses; Tab stays the dialog's.
         const auto* key = reinterpret_cast<const MSG*>(lParam);

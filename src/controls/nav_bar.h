@@ -4,7 +4,9 @@
 //
 // A button click reaches the parent as WM_COMMAND with the button's ID and BN_CLICKED, as a
 // button window's would. Keyboard: the column is one tab stop; the arrow keys, Home and End
-// move between its buttons, Enter and Space press the one with the focus.
+// move between its buttons, Enter and Space press the one with the focus. Accessibility
+// clients see the headings and buttons as children of the bar, with their names, roles and
+// states, and can press a button.
 #pragma once
 
 #include "win32/handles.h"
@@ -44,6 +46,14 @@ public:
     // The box of button `id` on the screen; empty when there is none.
     RECT ScreenBox(int id) const;
 
+    // For the accessible object: the item that has the keyboard focus (-1: none), what the
+    // mouse does to which, and pressing item `index` as a click would.
+    int FocusedItem() const { return ::GetFocus() == hwnd() ? focus_ : -1; }
+    int HotItem() const { return hot_; }
+    int PressedItem() const { return pressed_; }
+    void Press(int index);
+    void FocusItem(int index);
+
 protected:
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
@@ -51,7 +61,6 @@ private:
     void Paint(HDC dc, const RECT& area);
     int ButtonAt(POINT at) const; // index, or -1
     void MoveFocus(int step, bool fromEnd = false);
-    void Press(int index);
     void Redraw(int index);
     void SetHot(int index);
 

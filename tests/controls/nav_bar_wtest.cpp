@@ -8,6 +8,7 @@
 
 #include <windows.h>
 #include <commctrl.h>
+#include <oleacc.h>
 
 #include <vector>
 
@@ -121,6 +122,88 @@ TEST_F(NavBarTest, GivesWhereAButtonIsOnTheScreen) {
     EXPECT_EQ(box.bottom, origin.y + 92);
     const RECT none = bar_.ScreenBox(999);
     EXPECT_TRUE(::IsRectEmpty(&none));
+}
+
+TEST_F(NavBarTest, AccessibilityClientsSeeAndPressTheButtons) {
+    IAccessible* raw = nullptr;
+    ASSERT_EQ(::AccessibleObjectFromWindow(bar_.hwnd(), static_cast<DWORD>(OBJID_CLIENT),
+                                           IID_IAccessible, reinterpret_cast<void**>(&raw)),
+              S_OK);
+    struct Releaser {
+        IAccessible* object;
+        ~Releaser() { object->Release(); }
+    } held{raw};
+    const auto child = [](long id) {
+        VARIANT v;
+        ::VariantInit(&v);
+        v.vt = VT_I4;
+        v.lVal = id;
+        return v;
+    };
+    const auto name = [&](long id) {
+        BSTR text = nullptr;
+        std::wstring result;
+        if (raw->get_accName(child(id), &text) == S_OK && text)
+            result = text;
+        ::SysFreeString(text);
+        return result;
+    };
+    const auto role = [&](long id) {
+        VARIANT v;
+        ::VariantInit(&v);
+        raw->get_accRole(child(id), &v);
+        return v.vt == VT_I4 ? v.lVal : -1;
+    };
+    const auto state = [&](long id) {
+        VARIANT v;
+        ::VariantInit(&v);
+        raw->get_accState(child(id), &v);
+        return v.vt == VT_I4 ? v.lVal : 0;
+    };
+
+    long count = 0;
+    EXPECT_EQ(raw->get_accChildCount(&count), S_OK);
+    EXPECT_EQ(count, 5);
+    EXPECT_EQ(name(1), L"FIRST");
+    EXPECT_EQ(role(1), ROLE_SYSTEM_STATICTEXT);
+    EXPECT_EQ(name(3), L"Two");
+    EXPECT_EQ(role(3), ROLE_SYSTEM_PUSHBUTTON);
+    EXPECT_EQ(role(CHILDID_SELF), ROLE_SYSTEM_TOOLBAR);
+    EXPECT_EQ(raw->get_accName(child(6), nullptr), E_POINTER);
+    BSTR none = nullptr;
+    EXPECT_EQ(raw->get_accName(child(6), &none), E_INVALIDARG);
+
+    // Where a button is, and which child a point on the screen hits.
+    long left = 0, top = 0, width = 0, height = 0;
+    ASSERT_EQ(raw->accLocation(&left, &top, &width, &height, child(3)), S_OK);
+    const RECT box = bar_.ScreenBox(102);
+    EXPECT_EQ(left, box.left);
+    EXPECT_EQ(top, box.top);
+    EXPECT_EQ(width, box.right - box.left);
+    EXPECT_EQ(height, box.bottom - box.top);
+    VARIANT hit;
+    ::VariantInit(&hit);
+    ASSERT_EQ(raw->accHitTest(left + 5, top + 5, &hit), S_OK);
+    EXPECT_EQ(hit.vt, VT_I4);
+    EXPECT_EQ(hit.lVal, 3);
+
+    // Taking the focus and pressing, as a screen reader or a test tool does.
+    EXPECT_EQ(raw->accSelect(SELFLAG_TAKEFOCUS, child(5)), S_OK);
+    EXPECT_EQ(::GetFocus(), bar_.hwnd());
+    EXPECT_TRUE(state(5) & STATE_SYSTEM_FOCUSED);
+    EXPECT_FALSE(state(2) & STATE_SYSTEM_FOCUSED);
+    VARIANT focus;
+    ::VariantInit(&focus);
+    EXPECT_EQ(raw->get_accFocus(&focus), S_OK);
+    EXPECT_EQ(focus.lVal, 5);
+    EXPECT_EQ(raw->accDoDefaultAction(child(2)), S_OK);
+    EXPECT_EQ(raw->accDoDefaultAction(child(1)), DISP_E_MEMBERNOTFOUND); // a heading
+    EXPECT_EQ(commands, (Commands{{101, BN_CLICKED}}));
+
+    // A client that holds on after the bar is gone gets an answer, not a crash.
+    ::DestroyWindow(bar_.hwnd());
+    EXPECT_EQ(raw->get_accChildCount(&count), CO_E_OBJNOTCONNECTED);
+    EXPECT_EQ(raw->accDoDefaultAction(child(2)), DISP_E_MEMBERNOTFOUND);
 }
 
 } // namespace
