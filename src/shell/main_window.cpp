@@ -76,7 +76,10 @@ MainWindow::MainWindow(StartOptions options, SettingsStore& settings)
     : options_(options), settings_(settings), ramOptions_(settings, kRamOptKey),
       Label2_26(L"Process Manager"), Label8(kProcessesNote) {}
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow() {
+    if (companion_.joinable())
+        companion_.join();
+}
 
 bool MainWindow::Start() {
     // The process table is read while the windows are being made. Begun before any of them:
@@ -284,8 +287,11 @@ void MainWindow::Layout() {
 
 void MainWindow::StartPelmora() {
     // On a thread of its own: the shell takes its time over a start, and the window should
-    // not wait for it. Nothing of the window is used there.
-    std::thread([folder = ProgramFolder()] {
+    // not wait for it. Nothing of the window is used there. The window waits for the thread
+    // when it closes, so no start is still under way once it is gone.
+    if (companion_.joinable())
+        companion_.join();
+    companion_ = std::thread([folder = ProgramFolder()] {
         const std::wstring program = folder + L"\\pelmora.exe";
         // A missing companion is no reason to trouble the user.
         if (::GetFileAttributesW(program.c_str()) == INVALID_FILE_ATTRIBUTES)
@@ -295,7 +301,7 @@ void MainWindow::StartPelmora() {
         ::ShellExecuteW(nullptr, L"open", program.c_str(), nullptr, folder.c_str(), SW_HIDE);
         if (SUCCEEDED(com))
             ::CoUninitialize();
-    }).detach();
+    });
 }
 
 void MainWindow::ReadSettings() {
@@ -752,6 +758,8 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             TrayArea1->SetVisible(false);
         Form3.Close();
         frmModules.reset();
+        if (companion_.joinable())
+            companion_.join();
         ::PostQuitMessage(0);
         return 0;
     default:

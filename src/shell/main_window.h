@@ -24,6 +24,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace tessaly {
@@ -119,6 +120,7 @@ private:
     std::vector<SnapshotEntry> snapshot_; // List1 / List2
     ProcessRowSource rowSource_;          // used by the loader thread only
     BackgroundTask<LoadResult> loader_;
+    std::thread companion_; // starting pelmora through the shell
 
     int AutoRefresh = 0;
     double RefreshSeconds = 15;

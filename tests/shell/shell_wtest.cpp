@@ -270,10 +270,18 @@ protected:
         ASSERT_TRUE(before_.empty()) << "a varnok or pelmora not started by this test is running";
     }
     void TearDown() override {
-        for (const wchar_t* name : {kVarnok, kPelmora})
-            for (const ProcessEntry& entry : ProcessesNamed(name))
+        for (const ProcessEntry& entry : ProcessesNamed(kVarnok))
+            if (!before_.count(entry.id))
+                EndProcess(entry.id);
+        // varnok starts pelmora a moment after its list is shown; one ended at that moment
+        // may have had the start under way, and its pelmora shows up a little later.
+        const auto endPelmora = [this] {
+            for (const ProcessEntry& entry : ProcessesNamed(kPelmora))
                 if (!before_.count(entry.id))
                     EndProcess(entry.id);
+            return false;
+        };
+        WaitUntil(endPelmora, 1s);
     }
 
     // Starts varnok and waits until its list is loaded: the main window exists and the
