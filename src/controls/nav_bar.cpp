@@ -415,7 +415,6 @@ void NavBar::Paint(HDC dc, const RECT& area) {
             if (down)
                 ::OffsetRect(&box, 1, 1);
             ::DrawTextW(dc, item.caption.c_str(), -1, &box, textFormat | DT_CENTER);
-            box = item.box;
         }
         if (hasFocus && keyboardCues_) {
             const int inset = ::GetSystemMetrics(SM_CXEDGE) + 1;
