@@ -2,29 +2,25 @@
 
 namespace tessaly {
 
-namespace {
-
-// What is drawn in a box is drawn with the background, so the background is drawn again too.
-void Repaint(HWND parent, const RECT& box) {
+void RepaintDrawnBox(HWND parent, const RECT& box) {
+    // What is drawn in a box is drawn with the background, so the background is drawn again.
     if (parent && !::IsRectEmpty(&box))
         ::InvalidateRect(parent, &box, TRUE);
 }
 
-} // namespace
-
 void MoveDrawnBox(HWND parent, RECT& box, const RECT& to) {
     if (::EqualRect(&box, &to))
         return;
-    Repaint(parent, box);
+    RepaintDrawnBox(parent, box);
     box = to;
-    Repaint(parent, box);
+    RepaintDrawnBox(parent, box);
 }
 
 void DrawnText::SetText(HWND parent, std::wstring text) {
     if (text == text_)
         return;
     text_ = std::move(text);
-    Repaint(parent, box_);
+    RepaintDrawnBox(parent, box_);
 }
 
 void DrawnText::Move(HWND parent, const RECT& box) {

@@ -12,8 +12,10 @@
 
 namespace tessaly {
 
-// Moves `box` to `to`, asking `parent` to repaint both places; nothing when unchanged or when
-// there is no parent yet.
+// Asks `parent` to repaint what is drawn in `box`, background included; nothing when there is
+// no parent yet or the box is empty.
+void RepaintDrawnBox(HWND parent, const RECT& box);
+// Moves `box` to `to`, repainting both places; nothing when unchanged.
 void MoveDrawnBox(HWND parent, RECT& box, const RECT& to);
 
 class DrawnText {

@@ -388,7 +388,7 @@ void NavBar::Paint(HDC dc, const RECT& area) {
     if (!theme_ && ::IsAppThemed())
         theme_.reset(::OpenThemeData(hwnd(), L"BUTTON"));
     HTHEME theme = theme_.get();
-    const bool focused = ::GetFocus() == hwnd();
+    const int focused = FocusedItem();
     for (size_t i = 0; i < items_.size(); ++i) {
         const Item& item = items_[i];
         RECT box = item.box, unused{};
@@ -402,7 +402,7 @@ void NavBar::Paint(HDC dc, const RECT& area) {
         }
         const int index = static_cast<int>(i);
         const bool down = index == pressed_ && index == hot_;
-        const bool hasFocus = focused && index == focus_;
+        const bool hasFocus = index == focused;
         if (theme) {
             const int state = down ? PBS_PRESSED : index == hot_ ? PBS_HOT : PBS_NORMAL;
             ::DrawThemeBackground(theme, dc, BP_PUSHBUTTON, state, &item.box, nullptr);

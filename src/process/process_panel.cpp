@@ -260,8 +260,8 @@ void ProcessPanel::ShowDetails(const ProcessDetails& details, UniqueIcon icon) {
     ::SetWindowTextW(terminate_, details.terminateLink.empty()
                                      ? L""
                                      : (L"<a>" + details.terminateLink + L"</a>").c_str());
-    if ((icon || shownIcon_) && parent_)
-        ::InvalidateRect(parent_, &iconBox_, TRUE);
+    if (icon || shownIcon_)
+        RepaintDrawnBox(parent_, iconBox_);
     shownIcon_ = std::move(icon);
 }
 

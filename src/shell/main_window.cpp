@@ -233,7 +233,6 @@ void MainWindow::ShowView(View view) {
             ? L"Optimize Ram will free up physical ram used on your computer. To erase "
               L"memory, use total amount of memory installed in the computer."
             : L"Set Memory optimization options";
-    ::InvalidateRect(hwnd(), nullptr, TRUE); // the drawn captions change with the view
     Label2_26.SetText(hwnd(), title);
     Label8.SetText(hwnd(), note);
     ::ShowWindow(lblProcessNo, view == View::Processes ? SW_SHOW : SW_HIDE);
@@ -345,19 +344,13 @@ void MainWindow::InstallHotkey() {
     ::RegisterHotKey(hwnd(), HotkeyCount, MOD_ALT, hotkey.virtualKey);
 }
 
-namespace {
-std::vector<MainWindow::SnapshotEntry> ReadSnapshotList() {
-    std::vector<MainWindow::SnapshotEntry> list;
+std::vector<MainWindow::SnapshotEntry> MainWindow::FillList() {
+    std::vector<SnapshotEntry> list;
     ForEachSnapshotProcess([&list](const PROCESSENTRY32W& entry) {
         if (IsListedImageName(entry.szExeFile))
             list.push_back({entry.szExeFile, entry.th32ProcessID, entry.cntThreads});
     });
     return list;
-}
-} // namespace
-
-void MainWindow::FillList() {
-    snapshot_ = ReadSnapshotList();
 }
 
 void MainWindow::LoadProcesses(ProcessPanel::Keep keep) {
@@ -375,7 +368,7 @@ void MainWindow::LoadProcesses(ProcessPanel::Keep keep) {
             result.initialised = result.sysInfo.Initialise();
         }
         result.rows = rowSource_.Refresh(result.sysInfo.Processes());
-        result.snapshot = ReadSnapshotList(); // FillList's lists, made here too
+        result.snapshot = FillList();
         if (SUCCEEDED(com))
             ::CoUninitialize();
         return result;

@@ -46,7 +46,8 @@ public:
         uint32_t processId = 0;
         uint32_t threadCount = 0;
     };
-    void FillList();
+    // The snapshot's lists (List1 / List2), read on the loading thread with every table load.
+    static std::vector<SnapshotEntry> FillList();
 
     // For tests that drive the window in their own process.
     ProcessPanel& Panel() { return panel_; }
