@@ -20,6 +20,11 @@ bool ContainsNoCase(std::wstring_view haystack, std::wstring_view needle);
 // The text after the last backslash; the whole text when there is none.
 std::wstring FileNamePart(std::wstring_view path);
 
+// A path the file functions accept at any length: from 260 characters on they need the
+// "\\?\" form (drive paths get the prefix, UNC paths "\\?\UNC\"); shorter and already
+// prefixed paths are returned as they are.
+std::wstring ExtendedPath(std::wstring_view path);
+
 // Every occurrence of `from` (compared as is) replaced by `to`.
 std::wstring ReplaceAll(std::wstring_view text, std::wstring_view from, std::wstring_view to);
 

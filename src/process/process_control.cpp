@@ -36,15 +36,6 @@ bool EndProcess(DWORD pid) {
     return true;
 }
 
-// A path the file functions accept at any length: past MAX_PATH they need the "\\?\" form.
-std::wstring ExtendedPath(const std::wstring& path) {
-    if (path.size() < MAX_PATH || path.starts_with(L"\\\\?\\"))
-        return path;
-    if (path.starts_with(L"\\\\"))
-        return L"\\\\?\\UNC\\" + path.substr(2);
-    return L"\\\\?\\" + path;
-}
-
 std::wstring LastWriteText(const std::wstring& path) {
     WIN32_FILE_ATTRIBUTE_DATA data{};
     if (!::GetFileAttributesExW(ExtendedPath(path).c_str(), GetFileExInfoStandard, &data))
