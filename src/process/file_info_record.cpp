@@ -15,12 +15,19 @@ std::wstring_view OrElse(std::wstring_view value, std::wstring_view fallback) {
     return IsMissing(value) ? fallback : value;
 }
 
+// A "|" or line break inside a field would split the line for its readers.
+void AppendField(std::wstring& line, std::wstring_view field) {
+    for (const wchar_t c : field)
+        line += c == L'|' || c == L'\r' || c == L'\n' ? L' ' : c;
+}
+
 } // namespace
 
 std::wstring FoundFileRecord(std::wstring_view fileName, uint64_t size, std::wstring_view folder,
                              const FileInfoRecord& info) {
     const std::wstring_view stem = fileName.substr(0, fileName.find(L'.'));
-    std::wstring line(fileName);
+    std::wstring line;
+    AppendField(line, fileName);
     line += L'|';
     line += std::to_wstring(size);
     for (const std::wstring_view field :
@@ -28,7 +35,7 @@ std::wstring FoundFileRecord(std::wstring_view fileName, uint64_t size, std::wst
           OrElse(info.company, L"Unknown Company"), OrElse(info.productVersion, L"Unknown Version"),
           OrElse(info.productName, stem)}) {
         line += L'|';
-        line += field;
+        AppendField(line, field);
     }
     line += L'\r';
     return line;

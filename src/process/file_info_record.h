@@ -17,7 +17,8 @@ struct FileInfoRecord {
 
 // fileName|size|folder|description|company|version|product followed by "\r". A field that is
 // empty, blank or "?" gives "Unknown Product", "Unknown Company" or "Unknown Version"; a
-// missing product name gives the file name up to its first ".".
+// missing product name gives the file name up to its first ".". A "|", CR or LF inside a field
+// is written as a space, so every record stays one line of seven fields.
 std::wstring FoundFileRecord(std::wstring_view fileName, uint64_t size, std::wstring_view folder,
                              const FileInfoRecord& info);
 

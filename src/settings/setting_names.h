@@ -9,6 +9,7 @@ inline constexpr const wchar_t* kRamOptKey = L"software\\orvix\\tessaly\\ramopt"
 inline constexpr const wchar_t* kProductKey = L"SOFTWARE\\orvix\\tessaly";
 inline constexpr const wchar_t* kStateKey = L"software\\orvix\\tessaly\\";
 
+inline constexpr const wchar_t* kInventoryState = L"state"; // under kStateKey; 1 once written
 inline constexpr const wchar_t* kRefresh = L"refresh";
 inline constexpr const wchar_t* kRefreshSeconds = L"reftm";
 inline constexpr const wchar_t* kLoad = L"load";

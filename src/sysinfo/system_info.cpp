@@ -5,8 +5,30 @@
 #include "win32/platform.h"
 
 #include <shlwapi.h>
+#include <winver.h>
 
 namespace tessaly {
+
+FileVersionNumbers OwnFileVersion() {
+    FileVersionNumbers numbers;
+    const std::wstring path = ModulePath();
+    DWORD ignored = 0;
+    const DWORD size = ::GetFileVersionInfoSizeW(path.c_str(), &ignored);
+    if (size == 0)
+        return numbers;
+    std::vector<BYTE> block(size);
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT length = 0;
+    if (!::GetFileVersionInfoW(path.c_str(), 0, size, block.data()) ||
+        !::VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&fixed), &length) ||
+        length < sizeof *fixed)
+        return numbers;
+    numbers.major = HIWORD(fixed->dwFileVersionMS);
+    numbers.minor = LOWORD(fixed->dwFileVersionMS);
+    numbers.build = HIWORD(fixed->dwFileVersionLS);
+    numbers.revision = LOWORD(fixed->dwFileVersionLS);
+    return numbers;
+}
 
 bool ReadShellVersion(ShellVersion& version) {
     HMODULE shlwapi = ::LoadLibraryW(L"shlwapi.dll");

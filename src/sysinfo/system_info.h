@@ -51,6 +51,13 @@ private:
     std::wstring winName_, winVersion_, ieVersion_;
 };
 
+// The four numbers of this program's own file version (its version resource); all 0 when it
+// cannot be read.
+struct FileVersionNumbers {
+    uint32_t major = 0, minor = 0, build = 0, revision = 0;
+};
+FileVersionNumbers OwnFileVersion();
+
 // DllGetVersion of shlwapi.dll; false when the library or the call fails.
 struct ShellVersion {
     DWORD major = 0, minor = 0, build = 0;

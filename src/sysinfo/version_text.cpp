@@ -30,4 +30,12 @@ std::wstring IEVersionText(uint32_t major, uint32_t minor, uint32_t build) {
            std::to_wstring(build);
 }
 
+std::wstring LogVersionText(uint32_t major, uint32_t minor, uint32_t revision) {
+    return AboutVersionText(major, minor) + L"." + std::to_wstring(revision);
+}
+
+std::wstring AboutVersionText(uint32_t major, uint32_t minor) {
+    return std::to_wstring(major) + L"." + std::to_wstring(minor);
+}
+
 } // namespace tessaly

@@ -14,4 +14,9 @@ std::wstring WinNameText(uint32_t major, uint32_t minor, PlatformId platform);
 std::wstring WinVersionText(uint32_t major, uint32_t minor, uint32_t build);
 std::wstring IEVersionText(uint32_t major, uint32_t minor, uint32_t build);
 
+// The program's own version as the log file names it (major.minor.revision, the third
+// number left out) and as the about box shows it (major.minor).
+std::wstring LogVersionText(uint32_t major, uint32_t minor, uint32_t revision);
+std::wstring AboutVersionText(uint32_t major, uint32_t minor);
+
 } // namespace tessaly

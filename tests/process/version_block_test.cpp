@@ -353,6 +353,16 @@ TEST(FoundFileRecord, NamesWhatTheFileDoesNotSay) {
               L"tool.exe|1|D:|Tool \u00fc|Who?|2.0|Tessaly\r");
 }
 
+TEST(FoundFileRecord, KeepsEachRecordOneLineOfSevenFields) {
+    FileInfoRecord info = FullInfo();
+    info.productVersion = L"2.0|beta";
+    info.description = L"Two\r\nlines";
+    info.company = L"A\nB";
+    info.productName = L"x|y\r";
+    EXPECT_EQ(FoundFileRecord(L"tool.exe", 3, L"C:\\t\\", info),
+              L"tool.exe|3|C:\\t\\|Two  lines|A B|2.0 beta|x y \r");
+}
+
 TEST(IsRecordedFileName, SkipsInstallersAndUninstallers) {
     for (const wchar_t* name : {L"Setup.exe", L"setup", L"SETUP64.EXE", L"  setupx.exe",
                                 L"uninst000.exe", L"unins000.exe", L"\tUnInstall.exe"})
