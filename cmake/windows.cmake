@@ -33,6 +33,7 @@ add_library(tessaly_shared STATIC
     src/probes/cpu_sources.cpp
     src/settings/registry.cpp
     src/win32/platform.cpp
+    src/win32/text_file.cpp
     src/win32/window.cpp
 )
 add_dependencies(tessaly_shared delay_import_libs)
@@ -48,13 +49,18 @@ add_library(varnok_core STATIC
     src/process/process_control.cpp
     src/process/process_query.cpp
     src/process/process_refresh.cpp
+    src/report/inventory.cpp
+    src/report/log_file.cpp
+    src/scan/companion.cpp
+    src/scan/web_addresses.cpp
     src/settings/options.cpp
     src/settings/options_dialog.cpp
     src/shell/main_window.cpp
     src/shell/wait_window.cpp
+    src/sysinfo/about_box.cpp
     src/sysinfo/system_info.cpp
 )
-target_link_libraries(varnok_core PUBLIC tessaly_shared)
+target_link_libraries(varnok_core PUBLIC tessaly_shared comdlg32 uuid)
 
 function(tessaly_version_resource target description)
     set(TESSALY_VERSION ${PROJECT_VERSION})

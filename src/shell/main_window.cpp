@@ -9,15 +9,19 @@
 #include "process/process_query.h"
 #include "process/process_refresh.h"
 #include "process/process_view.h"
+#include "report/log_file.h"
+#include "scan/web_addresses.h"
 #include "shell/status_texts.h"
 #include "settings/options_dialog.h"
 #include "settings/options_resource.h"
 #include "settings/setting_names.h"
 #include "shell/resource.h"
 #include "win32/platform.h"
+#include "win32/text_file.h"
 
 #include <objbase.h>
 #include <shellapi.h>
+#include <shobjidl.h>
 #include <tlhelp32.h>
 #include <windowsx.h>
 
@@ -42,6 +46,7 @@ constexpr UINT_PTR kCompanionTimer = 31;
 constexpr UINT kWaitDelayMs = 250;
 constexpr UINT kProcessesLoaded = WM_APP + 0x301;
 constexpr UINT kFinishStart = WM_APP + 0x302;
+constexpr UINT kInventoryDone = WM_APP + 0x303;
 constexpr int kNavWidth96 = 150;
 constexpr COLORREF kNavColour = RGB(0x2B, 0x3A, 0x55);
 constexpr COLORREF kNavHeadingColour = RGB(0xA9, 0xB8, 0xD0);
@@ -54,13 +59,18 @@ struct NavItem {
 constexpr NavItem kNavItems[] = {
     {0, L"PROCESSES"},
     {IDC_BTN_PROCESS, L"Process"},
+    {IDC_BTN_PROCESS_MONITOR, L"Process Monitor"},
     {IDC_BTN_KILL, L"Kill Process"},
+    {IDC_BTN_SAVE_LOGFILE, L"Save Logfile"},
     {0, L"MEMORY"},
     {IDC_BTN_MAIN_WINDOW, L"Main Window"},
     {IDC_BTN_MEMORY_OPTIONS, L"Options"},
     {0, L"TESSALY"},
+    {IDC_BTN_SYSTEM_INFORMATION, L"System Information"},
     {IDC_BTN_OPTIONS, L"Options"},
+    {IDM_A4_CHECK_FOR_UPDATES, L"Check For Updates"},
     {IDC_BTN_MENU, L"Menu"},
+    {IDC_LBL_HELP, L"Help"},
     {IDC_BTN_END, L"End"},
 };
 constexpr const wchar_t* kProcessesNote =
@@ -200,6 +210,8 @@ void MainWindow::CreateControls() {
     // the main window dearer.
     navBar_.Create(hwnd(), IDC_NAVBAR, {kNavColour, kNavHeadingColour}, font_.get());
     lblProcessNo = child(L"STATIC", L"", SS_LEFT | SS_NOPREFIX, IDC_LBLPROCESSNO);
+    Label4 = child(L"STATIC", L"Process Monitor", SS_RIGHT | SS_NOPREFIX, IDC_LABEL4);
+    ::SendMessageW(Label4, WM_SETFONT, reinterpret_cast<WPARAM>(boldFont_.get()), FALSE);
     StatusBar1 = child(STATUSCLASSNAMEW, L"", SBARS_SIZEGRIP, IDC_STATUSBAR1);
     PaintChangedPartsOnly(StatusBar1); // a figure changes every second
     panel_.Create(hwnd(), font_.get(), boldFont_.get());
@@ -236,6 +248,7 @@ void MainWindow::ShowView(View view) {
     Label2_26.SetText(hwnd(), title);
     Label8.SetText(hwnd(), note);
     ::ShowWindow(lblProcessNo, view == View::Processes ? SW_SHOW : SW_HIDE);
+    ::ShowWindow(Label4, view == View::Processes ? SW_SHOW : SW_HIDE);
     Layout();
 }
 
@@ -255,18 +268,18 @@ void MainWindow::Layout() {
     ::SendMessageW(StatusBar1, SB_SETPARTS, 4, reinterpret_cast<LPARAM>(parts));
     client.bottom -= statusHeight;
 
-    const int navWidth = s(kNavWidth96), margin = s(12), buttonHeight = s(28);
-    int y = s(14);
+    const int navWidth = s(kNavWidth96), margin = s(12), buttonHeight = s(26);
+    int y = s(12);
     std::vector<NavBar::Item> navItems;
     for (const NavItem& item : kNavItems) {
         if (item.id == 0) {
             y += navItems.empty() ? 0 : s(10);
             navItems.push_back({0, item.caption, {margin, y, navWidth - margin, y + s(16)}});
-            y += s(20);
+            y += s(18);
         } else {
             navItems.push_back(
                 {item.id, item.caption, {margin, y, navWidth - margin, y + buttonHeight}});
-            y += buttonHeight + s(6);
+            y += buttonHeight + s(3);
         }
     }
     ::MoveWindow(navBar_.hwnd(), 0, 0, navWidth, client.bottom, TRUE);
@@ -277,6 +290,7 @@ void MainWindow::Layout() {
     Label8.Move(hwnd(), {left, s(40), right - (view_ == View::Processes ? s(240) : 0), s(58)});
     processCaption_ = {right - s(230), s(40), right - s(60), s(58)};
     ::MoveWindow(lblProcessNo, right - s(56), s(40), s(56), s(18), TRUE);
+    ::MoveWindow(Label4, right - s(240), s(16), s(240), s(20), TRUE);
     const RECT panel{left, s(64), right, client.bottom - margin};
     panel_.Layout(panel, static_cast<int>(WindowDpi(hwnd())));
     memoryPanel_.Layout(panel, static_cast<int>(WindowDpi(hwnd())));
@@ -492,9 +506,16 @@ void MainWindow::ToggleByHotkey() {
 }
 
 void MainWindow::OnTrayMouseMove() {
+    TrayArea1->SetToolTip(TrayToolTip());
+}
+
+std::wstring MainWindow::TrayToolTip() {
     // The figures as the memory panel shows them at this moment.
     GetMemoryStatus();
-    TrayArea1->SetToolTip(MainTrayToolTip(memory_.freeMb, memory_.freeShare));
+    std::wstring tip = MainTrayToolTip(memory_.freeMb, memory_.freeShare);
+    if (inventoryTask_.Running())
+        tip += L"\n" + InventoryProgressText(inventory_.RecordCount());
+    return tip;
 }
 
 void MainWindow::GetMemoryStatus() {
@@ -538,6 +559,55 @@ void MainWindow::OnStatusTick() {
     // Nobody sees the bar while the window is hidden; it catches up when the window shows.
     if (::IsWindowVisible(hwnd()))
         UpdateStatusBar();
+    if (inventoryTask_.Running()) {
+        if (TrayArea1 && TrayArea1->Visible())
+            TrayArea1->SetToolTip(TrayToolTip());
+    } else {
+        MaybeRunInventory();
+    }
+}
+
+bool MainWindow::HiddenInTray() const {
+    // Minimised into the notification area (or started there); a window the hotkey hid has
+    // no icon there.
+    return TrayArea1 && TrayArea1->Visible() && !::IsWindowVisible(hwnd());
+}
+
+void MainWindow::MaybeRunInventory() {
+    if (inventoryTried_ || !HiddenInTray())
+        return;
+    if (settings_.Number(kStateKey, kInventoryState) != 0) {
+        inventoryTried_ = true; // done on this machine; no need to read it every second
+        return;
+    }
+    // Once per run: a failed attempt is tried again at the next start, not every second.
+    inventoryTried_ = true;
+    inventoryTask_.Start(hwnd(), kInventoryDone, [this, root = WindowsDrive()] {
+        return inventory_.RunInventory(root, {ProgramFolder(), UserDataFolder()});
+    });
+    ShowInventoryProgress(true);
+}
+
+void MainWindow::OnInventoryDone(std::unique_ptr<Inventory::Outcome> outcome) {
+    ShowInventoryProgress(false);
+    if (TrayArea1 && TrayArea1->Visible())
+        TrayArea1->SetToolTip(TrayToolTip());
+    // Counted as done only once the file is written somewhere.
+    if (outcome && !outcome->cancelled && !outcome->writtenTo.empty())
+        settings_.Write(kStateKey, kInventoryState, L"1");
+}
+
+void MainWindow::ShowInventoryProgress(bool running) {
+    if (!comReady_)
+        comReady_ = SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
+    ITaskbarList3* taskbar = nullptr;
+    if (!comReady_ ||
+        FAILED(::CoCreateInstance(CLSID_TaskbarList, nullptr, CLSCTX_INPROC_SERVER,
+                                  IID_ITaskbarList3, reinterpret_cast<void**>(&taskbar))))
+        return;
+    if (SUCCEEDED(taskbar->HrInit()))
+        taskbar->SetProgressState(hwnd(), running ? TBPF_INDETERMINATE : TBPF_NOPROGRESS);
+    taskbar->Release();
 }
 
 void MainWindow::UpdateStatusBar() {
@@ -571,8 +641,85 @@ void MainWindow::CheckStartupEntries() {
     // The startup monitor's periodic check of the Run keys runs from here.
 }
 
+void MainWindow::SaveLogfile() {
+    std::vector<std::wstring> paths;
+    paths.reserve(panel_.Rows().size());
+    for (const ProcessRecord& row : panel_.Rows())
+        paths.push_back(ProcessCellText(row, ProcessColumn::Path));
+    tessaly::SaveLogfile(hwnd(), paths);
+}
+
+void MainWindow::ShowAbout() {
+    // One box at a time: asked again, the open one comes to the front.
+    if (Form4 && Form4->Open()) {
+        ::SetForegroundWindow(Form4->hwnd());
+        return;
+    }
+    AboutBox::Links links;
+    links.supportAddress = SupportMailAddress();
+    links.homePage = LookupBaseUrl();
+    links.open = [](HWND owner, const std::wstring& address) { OpenWebAddress(owner, address); };
+    links.iconId = IDI_VARNOK;
+    Form4 = std::make_unique<AboutBox>(std::move(links));
+    Form4->Show(hwnd());
+}
+
+void MainWindow::ShowProcessMonitor() {
+    // Back to the process list as it stands: no refresh.
+    ::SetWindowTextW(Label4, L"Process Monitor");
+    ShowView(View::Processes);
+    ::SetWindowTextW(lblProcessNo, std::to_wstring(panel_.Rows().size()).c_str());
+    if (!panel_.Rows().empty())
+        panel_.SelectRow(panel_.SelectedRow() - 1);
+    ::SetFocus(panel_.List());
+}
+
+void MainWindow::ShowHelp() {
+    ::SetWindowPos(hwnd(), HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    const std::wstring help = ProgramFolder() + L"\\brindle.chm";
+    // No help file ships; a missing one is not worth a message.
+    if (::GetFileAttributesW(help.c_str()) == INVALID_FILE_ATTRIBUTES)
+        return;
+    const std::wstring root = WindowsDrive() + L"\\";
+    ::ShellExecuteW(::GetDesktopWindow(), L"open", help.c_str(), L"", root.c_str(), SW_SHOWNORMAL);
+}
+
+CompanionActions MainWindow::Companions() {
+    CompanionActions actions;
+    actions.open = [](HWND owner, const std::wstring& address) { OpenWebAddress(owner, address); };
+    return actions;
+}
+
 void MainWindow::OnCommand(int id) {
+    const bool exit = id == IDC_BTN_END || id == IDM_A2_EXIT || id == IDM_HH_END;
+    // While a dialog or message box holds the window disabled, a command (from the tray menu,
+    // or posted by another program) brings that one forward instead of opening a second.
+    if (!exit && !::IsWindowEnabled(hwnd())) {
+        if (HWND popup = ::GetLastActivePopup(hwnd()); popup && popup != hwnd())
+            ::SetForegroundWindow(popup);
+        return;
+    }
     switch (id) {
+    case IDC_BTN_SAVE_LOGFILE:
+    case IDM_A10_SAVE_LOG:
+        SaveLogfile();
+        break;
+    case IDM_E33_ABOUT:
+        ShowAbout();
+        break;
+    case IDM_A4_CHECK_FOR_UPDATES:
+        CheckForUpdates(hwnd(), Companions());
+        break;
+    case IDC_BTN_SYSTEM_INFORMATION:
+        ShowSystemInformation(hwnd(), Companions());
+        break;
+    case IDC_BTN_PROCESS_MONITOR:
+    case IDM_A101_PROCESS_MONITOR:
+        ShowProcessMonitor();
+        break;
+    case IDC_LBL_HELP:
+        ShowHelp();
+        break;
     case IDC_BTN_PROCESS:
     case IDM_KK2_REFRESH:
         ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
@@ -666,6 +813,8 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             ShowMemoryFigures();
         if (wParam)
             UpdateStatusBar();
+        if (wParam && inventoryTask_.Running())
+            ShowInventoryProgress(true);
         return Default(message, wParam, lParam);
     case WM_GETMINMAXINFO: {
         auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
@@ -738,12 +887,19 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case kProcessesLoaded:
         OnProcessesLoaded(BackgroundTask<LoadResult>::Take(lParam));
         return 0;
+    case kInventoryDone:
+        OnInventoryDone(BackgroundTask<Inventory::Outcome>::Take(lParam));
+        return 0;
+    case kQueryInventory:
+        return inventoryTask_.Running() ? 1 : 0;
     case kQueryTrayIcon:
         return TrayArea1 ? MAKELRESULT(TrayArea1->IconId(), TrayArea1->Visible() ? 1 : 0) : 0;
     case WM_CLOSE:
         ::DestroyWindow(hwnd());
         return 0;
     case WM_DESTROY:
+        inventory_.Cancel(); // nothing is written; the worker ends at its next entry
+        Form4.reset();
         UnregisterHotkeys();
         for (UINT_PTR timer : {kTimer1, kTimer3, kTimer4, kWaitTimer, kCompanionTimer})
             ::KillTimer(hwnd(), timer);

@@ -13,12 +13,16 @@
 #include "process/process_list.h"
 #include "process/process_panel.h"
 #include "process/process_refresh.h"
+#include "report/inventory.h"
+#include "scan/companion.h"
 #include "settings/registry.h"
 #include "shell/start_options.h"
 #include "shell/wait_window.h"
+#include "sysinfo/about_box.h"
 #include "sysinfo/system_info.h"
 #include "win32/background_task.h"
 #include "win32/handles.h"
+#include "win32/platform.h"
 #include "win32/window.h"
 
 #include <memory>
@@ -31,6 +35,8 @@ namespace tessaly {
 
 // Messages a test or a second tool may send to the main window.
 inline constexpr UINT kQueryTrayIcon = WM_APP + 0x310; // returns MAKELRESULT(icon id, visible)
+// Returns 1 while the program-file inventory runs, 0 otherwise.
+inline constexpr UINT kQueryInventory = WM_APP + 0x311;
 
 class MainWindow final : public Window {
 public:
@@ -54,6 +60,7 @@ public:
     const std::wstring& ViewTitle() const { return Label2_26.Text(); }
     HMENU ProcessMenu() const { return ::GetSubMenu(contextMenu_.get(), 0); }
     bool Loading() const { return loader_.Running() || !firstLoadDone_; }
+    std::wstring Label4Text() const { return WindowText(Label4); }
 
 protected:
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -98,6 +105,16 @@ private:
     void UpdateStatusBar();
     void SetStatusText(int part, std::wstring text);
     void CheckStartupEntries();
+    void SaveLogfile();
+    void ShowAbout();
+    void ShowProcessMonitor();
+    void ShowHelp();
+    CompanionActions Companions();
+    bool HiddenInTray() const;
+    void MaybeRunInventory();
+    void OnInventoryDone(std::unique_ptr<Inventory::Outcome> outcome);
+    void ShowInventoryProgress(bool running);
+    std::wstring TrayToolTip();
     enum class View { Processes, Memory, MemoryOptions };
     void ShowView(View view);
     View view_ = View::Processes; // as the window is made
@@ -122,6 +139,13 @@ private:
     ProcessRowSource rowSource_;          // used by the loader thread only
     BackgroundTask<LoadResult> loader_;
     std::thread companion_; // starting pelmora through the shell
+    std::unique_ptr<AboutBox> Form4;
+    // The inventory outlives its worker: the task, declared after it, waits for the worker
+    // when the window goes.
+    Inventory inventory_;
+    BackgroundTask<Inventory::Outcome> inventoryTask_;
+    bool inventoryTried_ = false; // once per run, done or not
+    bool comReady_ = false;
 
     int AutoRefresh = 0;
     double RefreshSeconds = 15;
@@ -132,8 +156,9 @@ private:
     bool rebuildPending_ = false; // asked for while another load ran
 
     HWND lblProcessNo = nullptr;
-    DrawnText Label2_26; // the view's title
-    DrawnText Label8;    // and what it is for
+    HWND Label4 = nullptr; // which list the process panel shows
+    DrawnText Label2_26;   // the view's title
+    DrawnText Label8;      // and what it is for
     HWND StatusBar1 = nullptr;
     std::wstring shownStatus_[4]; // what the bar shows
     struct StatusFigures {        // the figures behind it; -1 when none is shown

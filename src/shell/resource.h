@@ -11,6 +11,10 @@
 #define IDM_A6_OPTIONS 40006
 #define IDM_KK2_REFRESH 40008
 #define IDM_A2_EXIT 40020
+#define IDM_A10_SAVE_LOG 40500
+#define IDM_E33_ABOUT 40501
+#define IDM_A4_CHECK_FOR_UPDATES 40502 /* also the "Check For Updates" button */
+#define IDM_A101_PROCESS_MONITOR 40503
 
 // Context menu ww of the process list
 #define IDM_A100_PROCESS_DETAILS 40101
@@ -34,6 +38,11 @@
 #define IDC_BTN_MAIN_WINDOW 1015
 #define IDC_BTN_MEMORY_OPTIONS 1016
 #define IDC_NAVBAR 1017
+#define IDC_BTN_SAVE_LOGFILE 1110
+#define IDC_BTN_SYSTEM_INFORMATION 1111
+#define IDC_BTN_PROCESS_MONITOR 1112
+#define IDC_LBL_HELP 1113
+#define IDC_LABEL4 1114 /* names the list shown */
 
 // Form3
 #define IDC_WAIT_TEXT 1101

@@ -18,4 +18,9 @@ std::wstring RamUsageText(unsigned memoryLoad) {
     return L"RAM Usage " + FormatNumber(memoryLoad, 3) + L" %";
 }
 
+std::wstring InventoryProgressText(size_t found) {
+    return L"Listing program files: " + FormatNumber(static_cast<double>(found), 0, true) +
+           L" found";
+}
+
 } // namespace tessaly

@@ -9,7 +9,7 @@
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES |
                                                        ICC_PROGRESS_CLASS | ICC_UPDOWN_CLASS |
-                                                       ICC_STANDARD_CLASSES};
+                                                       ICC_STANDARD_CLASSES | ICC_LINK_CLASS};
     ::InitCommonControlsEx(&controls);
     const tessaly::StartOptions options =
         tessaly::ParseStartOptions(tessaly::ArgumentsOf(::GetCommandLineW()));

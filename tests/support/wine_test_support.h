@@ -179,7 +179,7 @@ inline HWND MakePlainWindow(const wchar_t* title, DWORD style, int x, int y, int
 inline void InitMainWindowControls() {
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES |
                                                        ICC_PROGRESS_CLASS | ICC_UPDOWN_CLASS |
-                                                       ICC_STANDARD_CLASSES};
+                                                       ICC_STANDARD_CLASSES | ICC_LINK_CLASS};
     ::InitCommonControlsEx(&controls);
 }
 
