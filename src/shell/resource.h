@@ -15,6 +15,10 @@
 #define IDM_E33_ABOUT 40501
 #define IDM_A4_CHECK_FOR_UPDATES 40502 /* also the "Check For Updates" button */
 #define IDM_A101_PROCESS_MONITOR 40503
+// its "ShutDown" submenu (a12)
+#define IDM_GG1_LOG_OFF 40401
+#define IDM_GG2_RESTART 40402
+#define IDM_GG3_SHUTDOWN 40403
 
 // Context menu ww of the process list
 #define IDM_A100_PROCESS_DETAILS 40101

@@ -106,10 +106,10 @@ private:
     DWORD id_ = 0;
 };
 
-// The top-level window of class `className` that belongs to the process, shown or not.
-// With `accept`, the first such window it accepts.
+// The top-level window of class `className` that belongs to the process, shown or not, and
+// that `accept` takes when given.
 inline HWND TopLevelWindow(DWORD processId, const wchar_t* className,
-                           const std::function<bool(HWND)>& accept = nullptr) {
+                           const std::function<bool(HWND)>& accept = {}) {
     struct Search {
         DWORD processId;
         const wchar_t* className;

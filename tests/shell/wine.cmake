@@ -3,7 +3,7 @@ tessaly_wine_test(shell_wtest
     SOURCES ${PROJECT_SOURCE_DIR}/tests/shell/shell_wtest.cpp
     LIBS tessaly_shared
     TIMEOUT 600)
-add_dependencies(shell_wtest varnok pelmora)
+add_dependencies(shell_wtest varnok pelmora show_child)
 # Every command of the main window posted to a real varnok.exe, and the one-time inventory.
 tessaly_wine_test(commands_wtest
     SOURCES ${PROJECT_SOURCE_DIR}/tests/shell/commands_wtest.cpp
