@@ -10,3 +10,11 @@ tessaly_wine_test(commands_wtest
     LIBS tessaly_shared
     TIMEOUT 600)
 add_dependencies(commands_wtest varnok pelmora sleeper)
+# The menus and the shutdown items inside this program, the session's end replaced.
+tessaly_wine_test(menus_wtest
+    SOURCES ${PROJECT_SOURCE_DIR}/tests/shell/menus_wtest.cpp
+            ${PROJECT_SOURCE_DIR}/tests/shell/menus_wtest.rc
+            ${PROJECT_SOURCE_DIR}/tests/support/wtest_main.cpp
+    LIBS varnok_core
+    TIMEOUT 300)
+add_dependencies(menus_wtest pelmora)
