@@ -10,6 +10,10 @@ namespace tessaly {
 // when `grouping` is set ("#,##0"-style patterns).
 std::wstring FormatNumber(double value, int decimals, bool grouping = false);
 
+// A number in its shortest form (see ShortestNumber: 7.5, 18078.75, 3) written with the user's
+// decimal separator and no grouping.
+std::wstring FormatShortestNumber(double value);
+
 // Rounds half away from zero to `decimals` places, the rounding the fixed patterns use.
 double RoundHalfAway(double value, int decimals);
 
