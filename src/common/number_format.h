@@ -10,11 +10,14 @@ namespace tessaly {
 // when `grouping` is set ("#,##0"-style patterns).
 std::wstring FormatNumber(double value, int decimals, bool grouping = false);
 
-// A number in its shortest form (see ShortestNumber: 7.5, 18078.75, 3) written with the user's
-// decimal separator and no grouping.
-std::wstring FormatShortestNumber(double value);
-
 // Rounds half away from zero to `decimals` places, the rounding the fixed patterns use.
 double RoundHalfAway(double value, int decimals);
+
+// Rounds half to even ("banker's rounding") to `decimals` places: 2.5 gives 2, 3.5 gives 4.
+double RoundHalfEven(double value, int decimals);
+
+// A number in its shortest form with the user's decimal separator, at most `decimals`
+// places: 1.5, 59.98, 2 (no trailing zeros, no separator without a fraction, no grouping).
+std::wstring FormatShortest(double value, int decimals);
 
 } // namespace tessaly

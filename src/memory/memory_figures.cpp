@@ -20,15 +20,15 @@ MemoryLabels ComputeMemoryLabels(uint64_t totalPhysical, uint64_t availablePhysi
     labels.availableRam = FormatNumber(free, 2) + L" MB";
     const double totalWhole = std::nearbyint(total); // halves to even
     labels.maxPhysicalRam = FormatNumber(totalWhole, 0) + L" Mb";
-    labels.halfTotal = FormatShortestNumber(std::floor(totalWhole / 2)) + L" Mb";
-    labels.threeQuarters = FormatShortestNumber(totalWhole * 0.75) + L" Mb";
-    labels.quarter = FormatShortestNumber(totalWhole * 0.25) + L" Mb";
+    labels.halfTotal = FormatShortest(std::floor(totalWhole / 2), 0) + L" Mb";
+    labels.threeQuarters = FormatShortest(totalWhole * 0.75, 2) + L" Mb";
+    labels.quarter = FormatShortest(totalWhole * 0.25, 2) + L" Mb";
     const double freeWhole = RoundHalfAway(free, 0);
     labels.freeMb = FormatNumber(freeWhole, 0) + L" Mb";
     labels.usedMb = FormatNumber(totalWhole - freeWhole, 0) + L" Mb";
     if (totalWhole > 0)
         labels.freeShare =
-            L"(" + FormatShortestNumber(std::floor(freeWhole / totalWhole * 100)) + L"%)";
+            L"(" + FormatShortest(std::floor(freeWhole / totalWhole * 100), 0) + L"%)";
     return labels;
 }
 
