@@ -60,15 +60,6 @@ std::wstring FileNamePart(std::wstring_view path) {
     return std::wstring(slash == std::wstring_view::npos ? path : path.substr(slash + 1));
 }
 
-std::wstring ExtendedPath(std::wstring_view path) {
-    constexpr size_t kMaxPath = 260;
-    if (path.size() < kMaxPath || path.starts_with(L"\\\\?\\"))
-        return std::wstring(path);
-    if (path.starts_with(L"\\\\"))
-        return L"\\\\?\\UNC\\" + std::wstring(path.substr(2));
-    return L"\\\\?\\" + std::wstring(path);
-}
-
 std::wstring ReplaceAll(std::wstring_view text, std::wstring_view from, std::wstring_view to) {
     if (from.empty())
         return std::wstring(text);

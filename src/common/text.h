@@ -12,6 +12,12 @@ namespace tessaly {
 // follows the platform.
 wchar_t FoldCase(wchar_t c);
 
+// A key that orders texts as the user's locale sorts them, ignoring case, by comparing keys
+// bytewise: "Ünïcødé.exe" before "winedevice.exe", digits by their value where the system
+// offers that, as Explorer lists files. Each platform supplies it (the host by folded
+// character codes).
+std::string SortKey(std::wstring_view text);
+
 std::wstring Trim(std::wstring_view text);
 std::wstring Lower(std::wstring_view text);
 bool EqualsNoCase(std::wstring_view a, std::wstring_view b);
@@ -19,11 +25,6 @@ bool ContainsNoCase(std::wstring_view haystack, std::wstring_view needle);
 
 // The text after the last backslash; the whole text when there is none.
 std::wstring FileNamePart(std::wstring_view path);
-
-// A path the file functions accept at any length: from 260 characters on they need the
-// "\\?\" form (drive paths get the prefix, UNC paths "\\?\UNC\"); shorter and already
-// prefixed paths are returned as they are.
-std::wstring ExtendedPath(std::wstring_view path);
 
 // Every occurrence of `from` (compared as is) replaced by `to`.
 std::wstring ReplaceAll(std::wstring_view text, std::wstring_view from, std::wstring_view to);

@@ -1,5 +1,6 @@
 #include "report/inventory.h"
 
+#include "common/long_path.h"
 #include "common/text.h"
 #include "process/file_info_record.h"
 #include "process/file_version.h"

@@ -1,5 +1,6 @@
 #include "report/log_file.h"
 
+#include "common/long_path.h"
 #include "common/text.h"
 #include "report/log_text.h"
 #include "sysinfo/system_info.h"

@@ -1,5 +1,6 @@
 #include "scan/companion.h"
 
+#include "common/long_path.h"
 #include "common/text.h"
 #include "scan/web_addresses.h"
 #include "win32/handles.h"

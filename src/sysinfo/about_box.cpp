@@ -27,9 +27,12 @@ std::wstring LinkMarkup(const std::wstring& text) {
 } // namespace
 
 bool AboutBox::Show(HWND owner) {
+    // Another dialog holding the owner comes first; it is brought forward instead.
+    if (BringOwnerDialogToFront(owner))
+        return false;
     owner_ = owner;
     ::EnableWindow(owner, FALSE);
-    if (!CreateModeless(owner, IDD_FORM4)) {
+    if (!CreateModeless(owner, IDD_FORM4, true)) {
         ::EnableWindow(owner, TRUE);
         owner_ = nullptr;
         return false;

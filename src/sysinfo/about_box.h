@@ -21,7 +21,8 @@ public:
     explicit AboutBox(Links links) : links_(std::move(links)) {}
 
     // Disables `owner`, then makes and shows the box centred on the screen. When the box cannot
-    // be made the owner is enabled again and false returned.
+    // be made the owner is enabled again and false returned; while another dialog holds the
+    // owner, that one is brought forward and false returned.
     bool Show(HWND owner);
     bool Open() const { return hwnd() != nullptr; }
 

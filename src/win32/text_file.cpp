@@ -1,5 +1,6 @@
 #include "win32/text_file.h"
 
+#include "common/long_path.h"
 #include "common/text.h"
 #include "win32/handles.h"
 #include "win32/platform.h"
@@ -58,7 +59,8 @@ DWORD WriteTextFile(const std::wstring& path, std::wstring_view text) {
 std::wstring KnownFolderPath(REFKNOWNFOLDERID folder, bool create) {
     PWSTR path = nullptr;
     std::wstring result;
-    if (SUCCEEDED(::SHGetKnownFolderPath(folder, create ? KF_FLAG_CREATE : 0, nullptr, &path)))
+    if (SUCCEEDED(::SHGetKnownFolderPath(folder, create ? DWORD{KF_FLAG_CREATE} : DWORD{0}, nullptr,
+                                         &path)))
         result = path;
     ::CoTaskMemFree(path);
     return result;

@@ -1,4 +1,5 @@
 // The file search, the inventory file and the log file on real files under Wine.
+#include "common/long_path.h"
 #include "common/text.h"
 #include "report/inventory.h"
 #include "report/log_file.h"
