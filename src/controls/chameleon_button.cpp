@@ -226,7 +226,7 @@ void PaintChameleonButton(HDC dc, const RECT& box, const ButtonProperties& p,
     RECT measured{0, 0, 0, 0};
     if (!p.Caption.empty())
         ::DrawTextW(dc, p.Caption.c_str(), static_cast<int>(p.Caption.size()), &measured,
-                    format | DT_CALCRECT);
+                    DT_SINGLELINE | DT_NOPREFIX | DT_CALCRECT);
     const SIZE picture = PictureSize(s.picture);
     const int width = content.right - content.left, height = content.bottom - content.top;
     const int gap = ::MulDiv(4, s.dpi, 96);

@@ -6,6 +6,7 @@
 #include "controls/paint_tools.h"
 #include "controls/xp_progress_bar.h"
 
+#include "support/accessible_reader.h"
 #include "support/wine_test_support.h"
 #include "win32/platform.h"
 
@@ -22,9 +23,6 @@
 
 namespace tessaly {
 namespace {
-
-constexpr GUID kAccessibleId = {
-    0x618736e0, 0x3c3d, 0x11cf, {0x81, 0x0c, 0x00, 0xaa, 0x00, 0x38, 0x9b, 0x71}};
 
 std::vector<std::pair<int, int>> commands; // WM_COMMAND (ID, code) the host received
 
@@ -103,47 +101,6 @@ size_t LiveGdiObjects() {
             ++live;
     return live;
 }
-
-struct AccessibleReader {
-    IAccessible* object = nullptr;
-    explicit AccessibleReader(HWND window) {
-        ::AccessibleObjectFromWindow(window, static_cast<DWORD>(OBJID_CLIENT), kAccessibleId,
-                                     reinterpret_cast<void**>(&object));
-    }
-    ~AccessibleReader() {
-        if (object)
-            object->Release();
-    }
-    static VARIANT Self() {
-        VARIANT v;
-        ::VariantInit(&v);
-        v.vt = VT_I4;
-        v.lVal = CHILDID_SELF;
-        return v;
-    }
-    std::wstring Name() const { return Text(&IAccessible::get_accName); }
-    std::wstring Value() const { return Text(&IAccessible::get_accValue); }
-    long Role() const {
-        VARIANT v;
-        ::VariantInit(&v);
-        object->get_accRole(Self(), &v);
-        return v.vt == VT_I4 ? v.lVal : -1;
-    }
-    long State() const {
-        VARIANT v;
-        ::VariantInit(&v);
-        object->get_accState(Self(), &v);
-        return v.vt == VT_I4 ? v.lVal : 0;
-    }
-    std::wstring Text(HRESULT (STDMETHODCALLTYPE IAccessible::*get)(VARIANT, BSTR*)) const {
-        BSTR text = nullptr;
-        std::wstring result;
-        if ((object->*get)(Self(), &text) == S_OK && text)
-            result = text;
-        ::SysFreeString(text);
-        return result;
-    }
-};
 
 class OwnerDrawnTest : public ::testing::Test {
 protected:
@@ -295,9 +252,9 @@ TEST_F(ButtonTest, KeysPressAndMoveTheFocusAndADisabledButtonIgnoresAll) {
     Mouse(b, WM_LBUTTONUP, Mid(), Mid());
     Key(b, VK_SPACE);
     Key(b, VK_RETURN);
-    AccessibleReader reader(b);
+    test::AccessibleReader reader(b);
     ASSERT_TRUE(reader.object);
-    EXPECT_NE(reader.object->accDoDefaultAction(AccessibleReader::Self()), S_OK);
+    EXPECT_NE(reader.object->accDoDefaultAction(test::AccessibleReader::Self()), S_OK);
     EXPECT_TRUE(events_.empty());
     EXPECT_TRUE(commands.empty());
     EXPECT_EQ(::GetFocus(), other_.hwnd());
@@ -324,12 +281,12 @@ TEST_F(ButtonTest, OverAndOutOnceEachAndCheckBehaviour) {
     Mouse(b, WM_LBUTTONUP, Mid(), Mid());
     EXPECT_TRUE(button_.Properties().Value);
     EXPECT_EQ(button_.Look(), ButtonLook::Checked);
-    AccessibleReader reader(b);
+    test::AccessibleReader reader(b);
     ASSERT_TRUE(reader.object);
     EXPECT_EQ(reader.Role(), ROLE_SYSTEM_CHECKBUTTON);
     EXPECT_TRUE(reader.State() & STATE_SYSTEM_CHECKED);
     EXPECT_EQ(reader.Name(), L"Kill & Process");
-    EXPECT_EQ(reader.object->accDoDefaultAction(AccessibleReader::Self()), S_OK);
+    EXPECT_EQ(reader.object->accDoDefaultAction(test::AccessibleReader::Self()), S_OK);
     EXPECT_FALSE(button_.Properties().Value);
 }
 
@@ -442,7 +399,7 @@ TEST_F(LinkTest, ClickAndEnterOpenTheTargetAfterClick) {
 
 TEST_F(LinkTest, DataCaptionsAndAutoSizeAndAccessibility) {
     const HWND l = link_.hwnd();
-    AccessibleReader reader(l);
+    test::AccessibleReader reader(l);
     ASSERT_TRUE(reader.object);
     EXPECT_EQ(reader.Name(), L"Terminate a&b.exe Process"); // the "&" is data, not a mnemonic
     EXPECT_EQ(reader.Role(), ROLE_SYSTEM_LINK);
@@ -460,7 +417,7 @@ TEST_F(LinkTest, DataCaptionsAndAutoSizeAndAccessibility) {
     link_.SetEnabled(false);
     EXPECT_TRUE(reader.State() & STATE_SYSTEM_UNAVAILABLE);
     events_.clear();
-    EXPECT_NE(reader.object->accDoDefaultAction(AccessibleReader::Self()), S_OK);
+    EXPECT_NE(reader.object->accDoDefaultAction(test::AccessibleReader::Self()), S_OK);
     EXPECT_TRUE(events_.empty());
 }
 
@@ -532,7 +489,7 @@ TEST_F(BarTest, FillEdgeAndAccessibleValue) {
     EXPECT_EQ(Capture(bar_.hwnd()), incremental);
 
     bar_.SetAccessibleName(L"Physical memory Usage Graph");
-    AccessibleReader reader(bar_.hwnd());
+    test::AccessibleReader reader(bar_.hwnd());
     ASSERT_TRUE(reader.object);
     EXPECT_EQ(reader.Name(), L"Physical memory Usage Graph");
     EXPECT_EQ(reader.Role(), ROLE_SYSTEM_PROGRESSBAR);
