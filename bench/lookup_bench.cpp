@@ -1,6 +1,8 @@
 // Times the lookup server's check answer against its static privacy page: each path asked
 // 1,000 times over one kept-alive connection, per-request times, five rounds alternating
 // which goes first. Prints each round's medians and the median of the ratios.
+#include "query.h"
+
 #include <httplib.h>
 
 #include <algorithm>
@@ -10,21 +12,6 @@
 #include <vector>
 
 namespace {
-
-std::string Encode(const std::string& text) {
-    static const char* hex = "0123456789ABCDEF";
-    std::string out;
-    for (unsigned char c : text) {
-        if (isalnum(c) || c == '-' || c == '.' || c == '_' || c == '~') {
-            out += static_cast<char>(c);
-        } else {
-            out += '%';
-            out += hex[c >> 4];
-            out += hex[c & 15];
-        }
-    }
-    return out;
-}
 
 // Five records like those of a real check: system modules with version data and digests.
 std::string CheckTarget(int round) {
@@ -39,7 +26,8 @@ std::string CheckTarget(int round) {
                  "System<6.1.7601.17514<1163264<c:\\windows\\system32\\" + names[i] + "<" +
                  digests[i] + "<Windows 7 Service Pack 1|";
     }
-    return "/prox.asp?files=" + Encode(files) + "&p=5&s=2&sn=1234567890-" + std::to_string(round);
+    return "/prox.asp?files=" + lookup::PercentEncode(files) + "&p=5&s=2&sn=1234567890-" +
+           std::to_string(round);
 }
 
 // Median time of one request, in microseconds; negative when a request failed.

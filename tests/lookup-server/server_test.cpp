@@ -1,4 +1,6 @@
 // The real lookup-server program, started in a private data folder and spoken to over HTTP.
+#include "query.h"
+
 #include <httplib.h>
 
 #include <gtest/gtest.h>
@@ -128,27 +130,11 @@ std::string Record(const std::string& name, const std::string& md5,
     return name + "<Acme<Tool<1.0<42<" + path + "<" + md5 + "<Windows 7";
 }
 
-// Percent-encodes every byte outside A-Z a-z 0-9 - . _ ~, as the client does.
-std::string Encode(const std::string& text) {
-    static const char* hex = "0123456789ABCDEF";
-    std::string out;
-    for (unsigned char c : text) {
-        if (isalnum(c) || c == '-' || c == '.' || c == '_' || c == '~') {
-            out += static_cast<char>(c);
-        } else {
-            out += '%';
-            out += hex[c >> 4];
-            out += hex[c & 15];
-        }
-    }
-    return out;
-}
-
 std::string CheckPath(const std::vector<std::string>& records, const std::string& key) {
     std::string files;
     for (const auto& r : records)
         files += r + "|";
-    return "/prox.asp?files=" + Encode(files) + "&p=5&s=2&sn=" + key;
+    return "/prox.asp?files=" + lookup::PercentEncode(files) + "&p=5&s=2&sn=" + key;
 }
 
 const char* kDangerous = "0123456789abcdef0123456789abcdef";
@@ -250,10 +236,11 @@ TEST_F(LookupServerTest, SentTextIsEscapedEverywhere) {
     EXPECT_EQ(res->body, "q&quot; onmouseover=&quot;x=3");
     res = client.Get("/scanresult.asp?sr=5-5");
     ASSERT_TRUE(res);
-    res =
-        client.Get(("/info.asp?fname=" + Encode(attack) + "&sz=1&faname=" + Encode("Smith & Sons") +
-                    "&fdesc=" + Encode(tag) + "&ver=1&md=" + kDangerous + "&pth=" + Encode(tag))
-                       .c_str());
+    res = client.Get(("/info.asp?fname=" + lookup::PercentEncode(attack) +
+                      "&sz=1&faname=" + lookup::PercentEncode("Smith & Sons") +
+                      "&fdesc=" + lookup::PercentEncode(tag) + "&ver=1&md=" + kDangerous +
+                      "&pth=" + lookup::PercentEncode(tag))
+                         .c_str());
     ASSERT_TRUE(res);
     for (const std::string& page : {client.Get("/scanresult.asp?sr=5-5")->body, res->body}) {
         EXPECT_EQ(page.find("onmouseover=\"x"), std::string::npos);
@@ -281,12 +268,12 @@ TEST_F(LookupServerTest, RefusesBadRequestsWithTheirStatus) {
         std::string target;
         int status;
     } cases[] = {
-        {"/prox.asp?p=5&s=2&sn=1-2", 400},                            // no files
-        {"/prox.asp?files=&sn=1-2", 400},                             // no records
-        {"/prox.asp?files=" + Encode(Record("a", kSafe) + "|"), 400}, // no key
+        {"/prox.asp?p=5&s=2&sn=1-2", 400},                                           // no files
+        {"/prox.asp?files=&sn=1-2", 400},                                            // no records
+        {"/prox.asp?files=" + lookup::PercentEncode(Record("a", kSafe) + "|"), 400}, // no key
         {"/prox.asp?files=a%7C&sn=12", 400},
         {"/prox.asp?files=a%7C&sn=1-2x", 400},
-        {"/prox.asp?files=" + Encode(hundred_and_one) + "&sn=1-2", 400},
+        {"/prox.asp?files=" + lookup::PercentEncode(hundred_and_one) + "&sn=1-2", 400},
         {"/scanresult.asp", 400},
         {"/scanresult.asp?sr=9-9", 404},     // no such check
         {"/scanresult.asp?sr=%3Cx%3E", 404}, // not a key at all
