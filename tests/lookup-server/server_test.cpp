@@ -192,16 +192,17 @@ TEST_F(LookupServerTest, AnswersEachRecordInOrderAndKeepsThemAcrossARestart) {
     ASSERT_EQ(res->status, 200);
     const std::string& page = res->body;
     const char* rows[] = {
-        "data-md5=\"0123456789ABCDEF0123456789ABCDEF\" data-verdict=\"3\"><td data-label=\"File\" "
-        "class=\"name\">evil.exe",
-        "data-md5=\"D41D8CD98F00B204E9800998ECF8427E\" data-verdict=\"6\"><td data-label=\"File\" "
-        "class=\"name\">empty.dll",
-        "data-md5=\"FFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFF\" data-verdict=\"0\"><td data-label=\"File\" "
-        "class=\"name\">new.dll",
-        "data-md5=\"\" data-verdict=\"0\"><td data-label=\"File\" class=\"name\">nodigest.dll",
-        "data-md5=\"\" data-verdict=\"0\"><td data-label=\"File\" class=\"name\">only",
-        "data-md5=\"D41D8CD98F00B204E9800998ECF8427E\" data-verdict=\"6\"><td data-label=\"File\" "
-        "class=\"name\">late.exe",
+        "\"0123456789ABCDEF0123456789ABCDEF\" data-verdict=\"3\" data-batch=\"1\"><td "
+        "data-label=\"File\" class=\"name\">evil.exe",
+        "\"D41D8CD98F00B204E9800998ECF8427E\" data-verdict=\"6\" data-batch=\"1\"><td "
+        "data-label=\"File\" class=\"name\">empty.dll",
+        "\"FFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFF\" data-verdict=\"0\" data-batch=\"1\"><td "
+        "data-label=\"File\" class=\"name\">new.dll",
+        "\"\" data-verdict=\"0\" data-batch=\"1\"><td data-label=\"File\" "
+        "class=\"name\">nodigest.dll",
+        "\"\" data-verdict=\"0\" data-batch=\"1\"><td data-label=\"File\" class=\"name\">only",
+        "\"D41D8CD98F00B204E9800998ECF8427E\" data-verdict=\"6\" data-batch=\"2\"><td "
+        "data-label=\"File\" class=\"name\">late.exe",
     };
     size_t at = 0;
     for (const char* row : rows) {
@@ -217,6 +218,7 @@ TEST_F(LookupServerTest, AnswersEachRecordInOrderAndKeepsThemAcrossARestart) {
     EXPECT_NE(page.find("Steals &quot;passwords&quot;, sends them"), std::string::npos);
     EXPECT_NE(page.find("<dt>Files checked</dt><dd>6</dd>"), std::string::npos);
     EXPECT_NE(page.find("<dt>Warnings</dt><dd>1</dd>"), std::string::npos);
+    EXPECT_NE(page.find("<dt>Requests</dt><dd>2</dd>"), std::string::npos);
 
     res = client.Get(CheckPath({Record("again.exe", kDangerous)}, "1-1").c_str());
     ASSERT_TRUE(res);
@@ -278,6 +280,7 @@ TEST_F(LookupServerTest, RefusesBadRequestsWithTheirStatus) {
         {"/scanresult.asp?sr=9-9", 404},     // no such check
         {"/scanresult.asp?sr=%3Cx%3E", 404}, // not a key at all
         {"/nothing.asp", 404},
+        {"/priv_html", 404},   // routes match whole names, dots included
         {"/tessaly.exe", 404}, // no setup file given
         {"/prox.asp?files=" + std::string(9000, 'a') + "&sn=1-2", 414},
         {"/prox.asp?files=a%7C&sn=1-2", 200},
