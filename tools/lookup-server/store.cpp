@@ -17,7 +17,6 @@ CREATE TABLE IF NOT EXISTS records(
     company TEXT NOT NULL, product TEXT NOT NULL, version TEXT NOT NULL, size TEXT NOT NULL,
     path TEXT NOT NULL, md5 TEXT NOT NULL, system TEXT NOT NULL, raw TEXT NOT NULL,
     batch INTEGER NOT NULL DEFAULT 0);
-CREATE INDEX IF NOT EXISTS records_by_scan ON records(scan, id);
 CREATE INDEX IF NOT EXISTS records_by_time ON records(received);
 )";
 
@@ -70,10 +69,16 @@ std::unique_ptr<Store> Store::Open(const std::string& folder, std::string& error
         error = "cannot write the database " + path + ": " + sqlite3_errmsg(db);
         return nullptr;
     }
-    // Databases made before requests were numbered get the column, as 0.
+    // Databases made before requests were numbered get the column, as 0. The index serves the
+    // next request number (a maximum, read at every request) and the report alike.
+    bool updated = true;
     if (sqlite3_stmt* probe = store->Prepare("SELECT batch FROM records LIMIT 0"))
         sqlite3_finalize(probe);
-    else if (!store->Exec("ALTER TABLE records ADD COLUMN batch INTEGER NOT NULL DEFAULT 0")) {
+    else
+        updated = store->Exec("ALTER TABLE records ADD COLUMN batch INTEGER NOT NULL DEFAULT 0");
+    updated = updated && store->Exec("DROP INDEX IF EXISTS records_by_scan") &&
+              store->Exec("CREATE INDEX IF NOT EXISTS records_by_batch ON records(scan, batch)");
+    if (!updated) {
         error = "cannot update the database " + path + ": " + sqlite3_errmsg(db);
         return nullptr;
     }
