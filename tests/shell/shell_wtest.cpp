@@ -140,12 +140,17 @@ HWND WaitForWindow(DWORD processId, const wchar_t* className) {
 }
 
 std::wstring TextOf(HWND window) {
-    wchar_t text[256] = {};
-    DWORD_PTR copied = 0;
-    if (!::SendMessageTimeoutW(window, WM_GETTEXT, ARRAYSIZE(text), reinterpret_cast<LPARAM>(text),
-                               SMTO_ABORTIFHUNG, 5000, &copied))
+    DWORD_PTR length = 0;
+    if (!::SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &length))
         return {};
-    return std::wstring(text, copied);
+    std::wstring text(length + 1, L'\0');
+    DWORD_PTR copied = 0;
+    if (!::SendMessageTimeoutW(window, WM_GETTEXT, text.size(),
+                               reinterpret_cast<LPARAM>(text.data()), SMTO_ABORTIFHUNG, 5000,
+                               &copied))
+        return {};
+    text.resize(std::min<size_t>(copied, length));
+    return text;
 }
 
 // The cell texts of another process's list view, row by row. The list view writes into memory
@@ -748,6 +753,17 @@ TEST_F(ShellTest, PelmoraNewTaskRefusesExplainsAndStartsVisibly) {
     EXPECT_GT(reason.size(), missing.size() + 4) << "no reason given";
     EXPECT_TRUE(view.Shown());
     EXPECT_EQ(view.Text(), missing);
+
+    // A path longer than the old 260-character limit reaches the shell whole and comes back
+    // whole; where the shell cannot start it, the reason is shown.
+    std::wstring deep = TestProgramFolder();
+    while (deep.size() < 300)
+        deep += L"\\a folder with a long name";
+    deep += L"\\program.exe";
+    view.Type(deep);
+    view.Run();
+    EXPECT_NE(AnswerMessageBox(view.processId, L"pelmora", view.dialog), L"(no message box)");
+    EXPECT_EQ(view.Text(), deep);
 
     // A real program under a Unicode name with spaces, in the program folder: started, with
     // its window shown, and the dialog goes.
