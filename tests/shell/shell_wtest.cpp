@@ -810,8 +810,18 @@ TEST_F(ShellTest, VarnokRunNewTaskDisablesItsWindowUntilTheDialogGoes) {
     EXPECT_EQ(AnswerMessageBox(varnok.Id(), L"Tessaly", view.dialog),
               L"Please Select Valid Application");
     EXPECT_FALSE(::IsWindowEnabled(window));
+    // One dialog holds the window at a time: Options brings New Task to the front instead.
+    ::PostMessageW(window, WM_COMMAND, IDM_A6_OPTIONS, 0);
+    std::this_thread::sleep_for(500ms);
+    EXPECT_EQ(VisibleDialog(varnok.Id(), L"Options"), nullptr);
     ::PostMessageW(view.dialog, WM_CLOSE, 0, 0);
     EXPECT_TRUE(WaitUntil([&] { return !view.Shown(); }, 5s));
+    EXPECT_TRUE(::IsWindowEnabled(window));
+
+    // Still loaded, it opens again with its text and no longer holds the window.
+    ::PostMessageW(window, WM_COMMAND, IDM_A33_RUN_NEW_TASK, 0);
+    ASSERT_TRUE(view.Find());
+    EXPECT_EQ(view.Text(), L"readme.txt");
     EXPECT_TRUE(::IsWindowEnabled(window));
 }
 
