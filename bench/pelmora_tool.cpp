@@ -14,14 +14,24 @@ int wmain(int argc, wchar_t** argv) {
     if (argc < 2)
         return 2;
     if (wcscmp(argv[1], L"show") == 0) {
-        const HWND window = ::FindWindowW(L"TessalyStatusMonitor", nullptr);
+        // The window exists from the first step of pelmora's start; the icon comes later.
+        HWND window = nullptr;
         DWORD_PTR answer = 0;
-        if (!window || !::SendMessageTimeoutW(window, tessaly::kQueryStatusTray, 0, 0,
-                                              SMTO_ABORTIFHUNG, 5000, &answer))
+        for (int tries = 0; tries < 300 && HIWORD(answer) == 0; ++tries) {
+            if (tries)
+                ::Sleep(100);
+            window = ::FindWindowW(L"TessalyStatusMonitor", nullptr);
+            if (window)
+                ::SendMessageTimeoutW(window, tessaly::kQueryStatusTray, 0, 0, SMTO_ABORTIFHUNG,
+                                      5000, &answer);
+        }
+        if (HIWORD(answer) == 0)
             return 1;
         ::PostMessageW(::GetWindow(window, GW_OWNER), tessaly::TrayArea::kCallbackMessage,
                        LOWORD(answer), WM_LBUTTONDOWN);
-        return 0;
+        for (int tries = 0; tries < 100 && !::IsWindowVisible(window); ++tries)
+            ::Sleep(100);
+        return ::IsWindowVisible(window) ? 0 : 1;
     }
     if (wcscmp(argv[1], L"objects") == 0) {
         const auto found = tessaly::test::ProcessesNamed(L"pelmora.exe");

@@ -567,13 +567,20 @@ struct Pelmora {
             return false;
         window = WaitForWindow(process.Id(), kStatusClass);
         tray = TopLevelWindow(process.Id(), kTrayClass);
-        DWORD_PTR answer = 0;
-        if (!window ||
-            !::SendMessageTimeoutW(window, kQueryStatusTray, 0, 0, SMTO_ABORTIFHUNG, 5000, &answer))
+        if (!window || !tray)
             return false;
-        iconId = LOWORD(answer);
-        iconVisible = HIWORD(answer) != 0;
-        return tray != nullptr;
+        // The window exists from the first step of the start; the icon follows.
+        WaitUntil(
+            [&] {
+                DWORD_PTR answer = 0;
+                ::SendMessageTimeoutW(window, kQueryStatusTray, 0, 0, SMTO_ABORTIFHUNG, 5000,
+                                      &answer);
+                iconId = LOWORD(answer);
+                iconVisible = HIWORD(answer) != 0;
+                return iconVisible;
+            },
+            kStartTimeout);
+        return iconId != 0;
     }
     void Click(UINT mouseMessage) const {
         ::PostMessageW(tray, TrayArea::kCallbackMessage, iconId, mouseMessage);
