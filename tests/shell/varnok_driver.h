@@ -141,12 +141,17 @@ inline HWND WaitForWindow(DWORD processId, const wchar_t* className) {
 }
 
 inline std::wstring TextOf(HWND window) {
-    wchar_t text[256] = {};
-    DWORD_PTR copied = 0;
-    if (!::SendMessageTimeoutW(window, WM_GETTEXT, ARRAYSIZE(text), reinterpret_cast<LPARAM>(text),
-                               SMTO_ABORTIFHUNG, 5000, &copied))
+    DWORD_PTR length = 0;
+    if (!::SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &length))
         return {};
-    return std::wstring(text, copied);
+    std::wstring text(length + 1, L'\0');
+    DWORD_PTR copied = 0;
+    if (!::SendMessageTimeoutW(window, WM_GETTEXT, text.size(),
+                               reinterpret_cast<LPARAM>(text.data()), SMTO_ABORTIFHUNG, 5000,
+                               &copied))
+        return {};
+    text.resize(std::min<size_t>(copied, length));
+    return text;
 }
 
 // The cell texts of another process's list view, row by row. The list view writes into memory
