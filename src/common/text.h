@@ -12,6 +12,10 @@ namespace tessaly {
 // follows the platform.
 wchar_t FoldCase(wchar_t c);
 
+// UTF-8 of a text, also supplied by each platform (text on Windows is UTF-16, on the host
+// UTF-32); what cannot be encoded becomes U+FFFD.
+std::string ToUtf8(std::wstring_view text);
+
 std::wstring Trim(std::wstring_view text);
 std::wstring Lower(std::wstring_view text);
 bool EqualsNoCase(std::wstring_view a, std::wstring_view b);
