@@ -48,13 +48,21 @@ add_library(varnok_core STATIC
     src/process/process_control.cpp
     src/process/process_query.cpp
     src/process/process_refresh.cpp
+    src/scan/file_lookup.cpp
+    src/scan/http_fetch.cpp
+    src/scan/identity.cpp
+    src/scan/md5.cpp
+    src/scan/opener.cpp
+    src/scan/running_files.cpp
+    src/scan/scan_run.cpp
+    src/scan/scan_window.cpp
     src/settings/options.cpp
     src/settings/options_dialog.cpp
     src/shell/main_window.cpp
     src/shell/wait_window.cpp
     src/sysinfo/system_info.cpp
 )
-target_link_libraries(varnok_core PUBLIC tessaly_shared)
+target_link_libraries(varnok_core PUBLIC tessaly_shared winhttp)
 
 function(tessaly_version_resource target description)
     set(TESSALY_VERSION ${PROJECT_VERSION})

@@ -36,15 +36,6 @@ bool EndProcess(DWORD pid) {
     return true;
 }
 
-// A path the file functions accept at any length: past MAX_PATH they need the "\\?\" form.
-std::wstring ExtendedPath(const std::wstring& path) {
-    if (path.size() < MAX_PATH || path.starts_with(L"\\\\?\\"))
-        return path;
-    if (path.starts_with(L"\\\\"))
-        return L"\\\\?\\UNC\\" + path.substr(2);
-    return L"\\\\?\\" + path;
-}
-
 std::wstring LastWriteText(const std::wstring& path) {
     WIN32_FILE_ATTRIBUTE_DATA data{};
     if (!::GetFileAttributesExW(ExtendedPath(path).c_str(), GetFileExInfoStandard, &data))
@@ -59,6 +50,16 @@ std::wstring LastWriteText(const std::wstring& path) {
         !::GetTimeFormatEx(LOCALE_NAME_USER_DEFAULT, 0, &local, nullptr, time, 128))
         return {};
     return std::wstring(date) + L" " + time;
+}
+
+} // namespace
+
+std::wstring ExtendedPath(const std::wstring& path) {
+    if (path.size() < MAX_PATH || path.starts_with(L"\\\\?\\"))
+        return path;
+    if (path.starts_with(L"\\\\"))
+        return L"\\\\?\\UNC\\" + path.substr(2);
+    return L"\\\\?\\" + path;
 }
 
 std::wstring ModuleFileName(HANDLE process, HMODULE module) {
@@ -92,8 +93,6 @@ std::vector<HMODULE> ModuleHandles(HANDLE process) {
         modules.resize(needed / sizeof(HMODULE) + 64);
     }
 }
-
-} // namespace
 
 bool TerminateBySnapshotName(std::wstring_view name, DWORD sparePid) {
     const std::wstring wanted = FileNamePart(name);

@@ -205,4 +205,16 @@ EndMessage RunEndMessage(size_t warnings, const std::optional<std::wstring>& fai
     return {L"Your System process files are safe" + std::wstring(kReportTail), false, false};
 }
 
+ScanWindowView ScanViewFor(ScanState state, bool answered) {
+    switch (state) {
+    case ScanState::Running:
+        return {false, true, true, false, false};
+    case ScanState::Done:
+        return {true, false, false, answered, true};
+    case ScanState::Idle:
+        break;
+    }
+    return {true, false, false, false, true};
+}
+
 } // namespace tessaly

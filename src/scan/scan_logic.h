@@ -73,4 +73,13 @@ struct EndMessage {
 };
 EndMessage RunEndMessage(size_t warnings, const std::optional<std::wstring>& failure);
 
+// What the scan window shows in each state of a run.
+enum class ScanState { Idle, Running, Done };
+struct ScanWindowView {
+    bool description = false, status = false, progress = false, resultsLink = false;
+    bool startEnabled = false;
+};
+// `answered`: the report link is offered only when the server holds something of the run.
+ScanWindowView ScanViewFor(ScanState state, bool answered);
+
 } // namespace tessaly

@@ -9,6 +9,7 @@
 #include "process/process_query.h"
 #include "process/process_refresh.h"
 #include "process/process_view.h"
+#include "scan/opener.h"
 #include "shell/status_texts.h"
 #include "settings/options_dialog.h"
 #include "settings/options_resource.h"
@@ -58,6 +59,8 @@ constexpr NavItem kNavItems[] = {
     {0, L"MEMORY"},
     {IDC_BTN_MAIN_WINDOW, L"Main Window"},
     {IDC_BTN_MEMORY_OPTIONS, L"Options"},
+    {0, L"SECURITY"},
+    {IDC_BTN_SECURITY_SCAN, L"Security Scan"},
     {0, L"TESSALY"},
     {IDC_BTN_OPTIONS, L"Options"},
     {IDC_BTN_MENU, L"Menu"},
@@ -422,8 +425,8 @@ void MainWindow::ShowProcessMenu(POINT at) {
     for (int i = 0; i < 4; ++i)
         ::CheckMenuItem(menu, kPriorityItems[i],
                         MF_BYCOMMAND | (i == mark ? MF_CHECKED : MF_UNCHECKED));
-    ::EnableMenuItem(menu, IDM_AA34_EXPLORE,
-                     MF_BYCOMMAND | (row->path.empty() ? MF_GRAYED : MF_ENABLED));
+    for (int item : {IDM_AA34_EXPLORE, IDM_AA_READ_MORE})
+        ::EnableMenuItem(menu, item, MF_BYCOMMAND | (row->path.empty() ? MF_GRAYED : MF_ENABLED));
     ::TrackPopupMenu(menu, TPM_RIGHTBUTTON, at.x, at.y, 0, hwnd(), nullptr);
 }
 
@@ -469,6 +472,20 @@ void MainWindow::ExploreSelected() {
     const std::wstring folder = row ? FolderOf(row->path) : std::wstring();
     if (!folder.empty())
         ::ShellExecuteW(hwnd(), L"open", folder.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+void MainWindow::OpenSecurityScan() {
+    if (!Form6)
+        Form6 = std::make_unique<ScanWindow>(settings_);
+    Form6->Show(hwnd());
+}
+
+void MainWindow::LookUpSelectedProcess() {
+    // The process list's own selection: the startup list has one of its own.
+    const ProcessRecord* row = panel_.Selected();
+    if (!row || row->path.empty())
+        return;
+    lookups_.OpenProcess(hwnd(), LookupServer(settings_), row->imageName, row->path);
 }
 
 void MainWindow::OpenOptions() {
@@ -612,6 +629,17 @@ void MainWindow::OnCommand(int id) {
         break;
     case IDM_AA34_EXPLORE:
         ExploreSelected();
+        break;
+    case IDC_BTN_SECURITY_SCAN:
+    case IDC_BTN_CHECK_ALL_ONLINE:
+    case IDM_A8_CHECK_ALL_ONLINE:
+        OpenSecurityScan();
+        break;
+    case IDM_AA_READ_MORE:
+        LookUpSelectedProcess();
+        break;
+    case IDM_A3_HOME_PAGE:
+        OpenAddress(hwnd(), LookupServer(settings_));
         break;
     case IDC_BTN_END:
     case IDM_A2_EXIT:

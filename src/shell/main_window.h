@@ -13,6 +13,8 @@
 #include "process/process_list.h"
 #include "process/process_panel.h"
 #include "process/process_refresh.h"
+#include "scan/file_lookup.h"
+#include "scan/scan_window.h"
 #include "settings/registry.h"
 #include "shell/start_options.h"
 #include "shell/wait_window.h"
@@ -53,6 +55,8 @@ public:
     ProcessPanel& Panel() { return panel_; }
     const std::wstring& ViewTitle() const { return Label2_26.Text(); }
     HMENU ProcessMenu() const { return ::GetSubMenu(contextMenu_.get(), 0); }
+    ScanWindow* SecurityScan() const { return Form6.get(); }
+    const FileLookups& Lookups() const { return lookups_; }
     bool Loading() const { return loader_.Running() || !firstLoadDone_; }
 
 protected:
@@ -86,6 +90,8 @@ private:
     void SetSelectedPriority(DWORD priorityClass);
     void ShowModules();
     void ExploreSelected();
+    void OpenSecurityScan();
+    void LookUpSelectedProcess();
     void OpenOptions();
     void ShowFromTray();
     void ToggleByHotkey();
@@ -116,6 +122,8 @@ private:
     LowMemoryWatch lowMemory_;
     WatchedSettingsKey ramOptions_; // "trigg" and "3", read every memory tick
     std::unique_ptr<ModulesDialog> frmModules;
+    std::unique_ptr<ScanWindow> Form6;
+    FileLookups lookups_; // "Read more about" pages being prepared
     std::unique_ptr<CpuSampler> CpuSampler_;
     clsSysInfo SysInfo;
     std::vector<SnapshotEntry> snapshot_; // List1 / List2

@@ -11,6 +11,8 @@
 #define IDM_A6_OPTIONS 40006
 #define IDM_KK2_REFRESH 40008
 #define IDM_A2_EXIT 40020
+#define IDM_A8_CHECK_ALL_ONLINE 40300
+#define IDM_A3_HOME_PAGE 40301
 
 // Context menu ww of the process list
 #define IDM_A100_PROCESS_DETAILS 40101
@@ -21,6 +23,7 @@
 #define IDM_BB_TERMINATE 40106
 #define IDM_AA34_EXPLORE 40107
 #define IDM_HH_END 40108
+#define IDM_AA_READ_MORE 40302
 
 // Controls of Form1 (1020-1027 belong to the process details area)
 #define IDC_LSTPROCESSES 1001
@@ -34,6 +37,9 @@
 #define IDC_BTN_MAIN_WINDOW 1015
 #define IDC_BTN_MEMORY_OPTIONS 1016
 #define IDC_NAVBAR 1017
+#define IDC_BTN_SECURITY_SCAN 1060
+#define IDC_BTN_CHECK_ALL_ONLINE 1061 /* Command6 */
+#define IDC_COMBO1 1062               /* country facts */
 
 // Form3
 #define IDC_WAIT_TEXT 1101
