@@ -13,6 +13,7 @@
 #include "process/process_list.h"
 #include "process/process_panel.h"
 #include "process/process_refresh.h"
+#include "run/run_dialog.h"
 #include "scan/file_lookup.h"
 #include "scan/scan_window.h"
 #include "settings/registry.h"
@@ -124,6 +125,7 @@ private:
     std::unique_ptr<ModulesDialog> frmModules;
     std::unique_ptr<ScanWindow> Form6;
     FileLookups lookups_; // "Read more about" pages being prepared
+    RunDialog frmShell; // stays loaded once opened
     std::unique_ptr<CpuSampler> CpuSampler_;
     clsSysInfo SysInfo;
     std::vector<SnapshotEntry> snapshot_; // List1 / List2

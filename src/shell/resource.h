@@ -13,6 +13,10 @@
 #define IDM_A2_EXIT 40020
 #define IDM_A8_CHECK_ALL_ONLINE 40300
 #define IDM_A3_HOME_PAGE 40301
+// its "ShutDown" submenu (a12)
+#define IDM_GG1_LOG_OFF 40401
+#define IDM_GG2_RESTART 40402
+#define IDM_GG3_SHUTDOWN 40403
 
 // Context menu ww of the process list
 #define IDM_A100_PROCESS_DETAILS 40101
