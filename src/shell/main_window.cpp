@@ -204,6 +204,12 @@ void MainWindow::CreateControls() {
     // the main window dearer.
     navBar_.Create(hwnd(), IDC_NAVBAR, {kNavColour, kNavHeadingColour}, font_.get());
     lblProcessNo = child(L"STATIC", L"", SS_LEFT | SS_NOPREFIX, IDC_LBLPROCESSNO);
+    Command6 = child(L"BUTTON", L"Check All Processes Online Now", BS_PUSHBUTTON | WS_TABSTOP,
+                     IDC_BTN_CHECK_ALL_ONLINE);
+    Combo1 = child(WC_COMBOBOXW, L"", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, IDC_COMBO1);
+    for (const wchar_t* country : kCountries)
+        ::SendMessageW(Combo1, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(country));
+    ::SendMessageW(Combo1, CB_SETCUEBANNER, 0, reinterpret_cast<LPARAM>(L"Country facts"));
     StatusBar1 = child(STATUSCLASSNAMEW, L"", SBARS_SIZEGRIP, IDC_STATUSBAR1);
     PaintChangedPartsOnly(StatusBar1); // a figure changes every second
     panel_.Create(hwnd(), font_.get(), boldFont_.get());
@@ -277,6 +283,9 @@ void MainWindow::Layout() {
     navBar_.SetItems(std::move(navItems));
     const int left = navWidth + margin, right = client.right - margin;
     Label2_26.Move(hwnd(), {left, s(10), left + s(300), s(40)});
+    // The country list and the online check sit at the right of the title line.
+    ::MoveWindow(Command6, right - s(210), s(10), s(210), s(26), TRUE);
+    ::MoveWindow(Combo1, right - s(420), s(11), s(200), s(300), TRUE);
     // The note takes the whole width where the process count is not shown.
     Label8.Move(hwnd(), {left, s(40), right - (view_ == View::Processes ? s(240) : 0), s(58)});
     processCaption_ = {right - s(230), s(40), right - s(60), s(58)};
@@ -489,6 +498,12 @@ void MainWindow::LookUpSelectedProcess() {
     lookups_.OpenProcess(hwnd(), LookupServer(settings_), row->imageName, row->path);
 }
 
+void MainWindow::OpenCountryPage() {
+    const LRESULT chosen = ::SendMessageW(Combo1, CB_GETCURSEL, 0, 0);
+    if (chosen >= 0 && chosen < static_cast<LRESULT>(kCountries.size()))
+        OpenAddress(hwnd(), CountryAddress(LookupServer(settings_), kCountries[chosen]));
+}
+
 void MainWindow::OpenOptions() {
     OptionsDialog dialog(settings_, HKEY_CURRENT_USER, ProgramFolder());
     dialog.RunModal(hwnd(), IDD_FORM5); // the modal loop keeps the main window disabled
@@ -667,6 +682,12 @@ void MainWindow::OnCommand(int id) {
 LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_COMMAND:
+        if (LOWORD(wParam) == IDC_COMBO1) {
+            // Chosen from the open list (click or Enter), not each entry the arrows pass.
+            if (HIWORD(wParam) == CBN_SELENDOK)
+                OpenCountryPage();
+            return 0;
+        }
         if (!memoryOptions_.OnCommand(LOWORD(wParam), HIWORD(wParam)))
             OnCommand(LOWORD(wParam));
         return 0;

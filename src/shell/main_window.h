@@ -93,6 +93,7 @@ private:
     void ExploreSelected();
     void OpenSecurityScan();
     void LookUpSelectedProcess();
+    void OpenCountryPage();
     void OpenOptions();
     void ShowFromTray();
     void ToggleByHotkey();
@@ -125,7 +126,7 @@ private:
     std::unique_ptr<ModulesDialog> frmModules;
     std::unique_ptr<ScanWindow> Form6;
     FileLookups lookups_; // "Read more about" pages being prepared
-    RunDialog frmShell; // stays loaded once opened
+    RunDialog frmShell;   // stays loaded once opened
     std::unique_ptr<CpuSampler> CpuSampler_;
     clsSysInfo SysInfo;
     std::vector<SnapshotEntry> snapshot_; // List1 / List2
@@ -142,8 +143,10 @@ private:
     bool rebuildPending_ = false; // asked for while another load ran
 
     HWND lblProcessNo = nullptr;
-    DrawnText Label2_26; // the view's title
-    DrawnText Label8;    // and what it is for
+    HWND Command6 = nullptr; // "Check All Processes Online Now"
+    HWND Combo1 = nullptr;   // country facts
+    DrawnText Label2_26;     // the view's title
+    DrawnText Label8;        // and what it is for
     HWND StatusBar1 = nullptr;
     std::wstring shownStatus_[4]; // what the bar shows
     struct StatusFigures {        // the figures behind it; -1 when none is shown
