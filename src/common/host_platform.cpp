@@ -37,6 +37,16 @@ std::string ToUtf8(std::wstring_view text) {
     return out;
 }
 
+std::string SortKey(std::wstring_view text) {
+    std::string key;
+    for (const wchar_t c : text) {
+        const auto code = static_cast<unsigned long>(FoldCase(c));
+        for (int shift : {16, 8, 0})
+            key.push_back(static_cast<char>((code >> shift) & 0xFF));
+    }
+    return key;
+}
+
 std::wstring FormatNumber(double value, int decimals, bool grouping) {
     char buffer[64];
     std::snprintf(buffer, sizeof buffer, "%.*f", decimals, RoundHalfAway(value, decimals));

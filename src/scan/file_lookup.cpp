@@ -2,7 +2,6 @@
 
 #include "common/text.h"
 #include "process/file_version.h"
-#include "process/process_control.h"
 #include "scan/md5.h"
 #include "scan/opener.h"
 
@@ -14,7 +13,7 @@ namespace {
 
 std::wstring SizeText(const std::wstring& path) {
     bool measured = false;
-    const uint64_t size = FileSizeOf(ExtendedPath(path), measured);
+    const uint64_t size = FileSizeOf(path, measured);
     return measured ? std::to_wstring(size) : std::wstring();
 }
 

@@ -1,6 +1,6 @@
 #include "scan/md5.h"
 
-#include "process/process_control.h"
+#include "common/long_path.h"
 #include "scan/lookup_text.h"
 #include "win32/handles.h"
 
@@ -48,7 +48,7 @@ const HashError& LastHashError() {
 
 int HashFile(std::wstring_view path, int blockSize, std::vector<unsigned char>& digest) {
     const UniqueFileHandle file(
-        ::CreateFileW(ExtendedPath(std::wstring(path)).c_str(), GENERIC_READ,
+        ::CreateFileW(ExtendedPath(path).c_str(), GENERIC_READ,
                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                       OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     // A file we cannot read has no digest; the digest of empty input would claim it is empty.

@@ -1,5 +1,6 @@
 #include "scan/scan_window.h"
 
+#include "common/display_text.h"
 #include "scan/identity.h"
 #include "scan/opener.h"
 #include "scan/scan_resource.h"
@@ -27,7 +28,8 @@ bool ScanWindow::Show(HWND owner) {
     const INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LINK_CLASS | ICC_PROGRESS_CLASS};
     ::InitCommonControlsEx(&controls);
     owner_ = owner;
-    if (!CreateModeless(owner, IDD_FORM6))
+    // One dialog holding the owner at a time: another one open is brought forward instead.
+    if (!CreateModeless(owner, IDD_FORM6, true))
         return false;
     if (owner_) {
         ::EnableWindow(owner_, FALSE);
@@ -109,7 +111,7 @@ void ScanWindow::OnProgress() {
                    static_cast<LPARAM>(std::max<size_t>(progress.count, 1)));
     ::SendMessageW(bar, PBM_SETPOS, progress.index, 0);
     if (!progress.status.empty())
-        ::SetDlgItemTextW(hwnd(), IDC_F6_LABEL1, progress.status.c_str());
+        ::SetDlgItemTextW(hwnd(), IDC_F6_LABEL1, DisplayText(progress.status).c_str());
     if (progress.finished)
         Finish();
 }
