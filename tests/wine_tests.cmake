@@ -18,7 +18,7 @@ endfunction()
 add_executable(sleeper WIN32 ${PROJECT_SOURCE_DIR}/tests/support/sleeper.cpp)
 target_link_libraries(sleeper PRIVATE shell32)
 
-foreach(area settings process shell sysinfo probes controls memory win32)
+foreach(area settings process shell sysinfo probes controls memory win32 release)
     if(EXISTS ${CMAKE_CURRENT_LIST_DIR}/${area}/wine.cmake)
         include(${CMAKE_CURRENT_LIST_DIR}/${area}/wine.cmake)
     endif()
