@@ -277,6 +277,10 @@ Function .onInit
   ; $INSTDIR holds /D= when given. Otherwise an existing install is upgraded where it is.
   ${If} $INSTDIR == ""
     ReadRegStr $INSTDIR SHCTX "${UNINST_KEY}" "InstallLocation"
+    ${If} $INSTDIR != ""
+      ReadRegStr $0 SHCTX "${UNINST_KEY}" "DisplayVersion"
+      StrCpy $ModeText "$ModeText$\r$\n$\r$\n${APP} $0 in $INSTDIR will be updated to this version."
+    ${EndIf}
   ${EndIf}
   ${If} $INSTDIR == ""
     ${If} $AllUsers = 1
