@@ -17,22 +17,29 @@ target_link_libraries(host_tests PRIVATE tessaly_pure GTest::gtest_main)
 include(GoogleTest)
 gtest_discover_tests(host_tests DISCOVERY_TIMEOUT 60)
 
-# libFuzzer target for the version block reader (clang only). The reader is compiled into the
-# target itself so libFuzzer sees its coverage; new inputs go to the build tree, the checked-in
-# seeds are only read.
-if(CMAKE_CXX_COMPILER_ID MATCHES Clang)
-    add_executable(version_block_fuzz tests/process/version_block_fuzz.cpp
-                                      src/process/version_block.cpp)
-    target_compile_options(version_block_fuzz PRIVATE -fsanitize=fuzzer)
-    target_link_options(version_block_fuzz PRIVATE -fsanitize=fuzzer)
-    target_link_libraries(version_block_fuzz PRIVATE tessaly_pure)
-    set(VERSION_BLOCK_CORPUS ${CMAKE_BINARY_DIR}/fuzz/version_block)
-    file(MAKE_DIRECTORY ${VERSION_BLOCK_CORPUS})
-    add_test(NAME version_block_fuzz
-             COMMAND version_block_fuzz -runs=200000 -max_len=4096 ${VERSION_BLOCK_CORPUS}
-                     ${PROJECT_SOURCE_DIR}/tests/process/fuzz_seeds)
-    set_tests_properties(version_block_fuzz PROPERTIES TIMEOUT 120 LABELS fuzz)
-endif()
+# libFuzzer targets (clang only). The code under test is compiled into the target itself so
+# libFuzzer sees its coverage; new inputs go to the build tree, the checked-in seeds are only
+# read.
+function(tessaly_fuzz_target name source code seeds max_len)
+    if(NOT CMAKE_CXX_COMPILER_ID MATCHES Clang)
+        return()
+    endif()
+    add_executable(${name} ${source} ${code})
+    target_compile_options(${name} PRIVATE -fsanitize=fuzzer)
+    target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+    target_link_libraries(${name} PRIVATE tessaly_pure)
+    set(corpus ${CMAKE_BINARY_DIR}/fuzz/${name})
+    file(MAKE_DIRECTORY ${corpus})
+    add_test(NAME ${name} COMMAND ${name} -runs=200000 -max_len=${max_len} ${corpus}
+                                  ${PROJECT_SOURCE_DIR}/${seeds})
+    set_tests_properties(${name} PROPERTIES TIMEOUT 120 LABELS fuzz)
+endfunction()
+# The version block reader.
+tessaly_fuzz_target(version_block_fuzz tests/process/version_block_fuzz.cpp
+                    src/process/version_block.cpp tests/process/fuzz_seeds 4096)
+# Reading the lookup server's answers (body and verdict items).
+tessaly_fuzz_target(scan_response_fuzz tests/scan/scan_response_fuzz.cpp src/scan/scan_logic.cpp
+                    tests/scan/fuzz_seeds 2048)
 
 add_subdirectory(tools/lookup-server)
 include(tests/lookup-server/host.cmake)

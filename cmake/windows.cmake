@@ -46,6 +46,9 @@ add_library(tessaly_shared STATIC
 add_dependencies(tessaly_shared delay_import_libs)
 target_link_libraries(tessaly_shared PUBLIC tessaly_pure ${TESSALY_DELAY_LIBS} delayimp comctl32
                       uxtheme msimg32 advapi32 user32 gdi32 psapi version shlwapi)
+# The pure code calls what each platform supplies (case folding, UTF-8, sort keys), which this
+# build keeps in tessaly_shared; a program that reaches the pure code first still links.
+target_link_libraries(tessaly_pure INTERFACE tessaly_shared)
 
 add_library(varnok_core STATIC
     src/memory/memory_options_panel.cpp
@@ -59,7 +62,14 @@ add_library(varnok_core STATIC
     src/report/inventory.cpp
     src/report/log_file.cpp
     src/scan/companion.cpp
-    src/scan/web_addresses.cpp
+    src/scan/file_lookup.cpp
+    src/scan/http_fetch.cpp
+    src/scan/identity.cpp
+    src/scan/md5.cpp
+    src/scan/opener.cpp
+    src/scan/running_files.cpp
+    src/scan/scan_run.cpp
+    src/scan/scan_window.cpp
     src/settings/options.cpp
     src/settings/options_dialog.cpp
     src/shell/main_window.cpp
@@ -67,7 +77,7 @@ add_library(varnok_core STATIC
     src/sysinfo/about_box.cpp
     src/sysinfo/system_info.cpp
 )
-target_link_libraries(varnok_core PUBLIC tessaly_shared uuid)
+target_link_libraries(varnok_core PUBLIC tessaly_shared uuid winhttp)
 
 function(tessaly_version_resource target description)
     set(TESSALY_VERSION ${PROJECT_VERSION})

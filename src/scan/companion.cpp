@@ -2,7 +2,8 @@
 
 #include "common/long_path.h"
 #include "common/text.h"
-#include "scan/web_addresses.h"
+#include "scan/lookup_text.h"
+#include "scan/opener.h"
 #include "win32/handles.h"
 #include "win32/platform.h"
 
@@ -16,7 +17,7 @@ namespace {
 void OfferSetupDownload(HWND owner, const CompanionActions& actions) {
     const int answer = actions.ask(owner, kSetupOfferText, L"Tessaly", MB_YESNO | MB_ICONSTOP);
     if (answer == IDYES && actions.open)
-        actions.open(owner, LookupBaseUrl() + L"tessaly.exe");
+        actions.open(owner, SetupAddress(LookupServer(SettingsStore())));
     // Normal again: restored from minimised or maximised, left hidden when hidden.
     if (owner && (::IsIconic(owner) || ::IsZoomed(owner)))
         ::ShowWindow(owner, SW_RESTORE);

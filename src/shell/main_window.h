@@ -16,6 +16,8 @@
 #include "report/inventory.h"
 #include "scan/companion.h"
 #include "run/run_dialog.h"
+#include "scan/file_lookup.h"
+#include "scan/scan_window.h"
 #include "settings/registry.h"
 #include "shell/start_options.h"
 #include "shell/wait_window.h"
@@ -60,6 +62,8 @@ public:
     ProcessPanel& Panel() { return panel_; }
     const std::wstring& ViewTitle() const { return Label2_26.Text(); }
     HMENU ProcessMenu() const { return ::GetSubMenu(contextMenu_.get(), 0); }
+    ScanWindow* SecurityScan() const { return Form6.get(); }
+    const FileLookups& Lookups() const { return lookups_; }
     bool Loading() const { return loader_.Running() || !firstLoadDone_; }
     std::wstring Label4Text() const { return WindowText(Label4); }
 
@@ -94,6 +98,9 @@ private:
     void SetSelectedPriority(DWORD priorityClass);
     void ShowModules();
     void ExploreSelected();
+    void OpenSecurityScan();
+    void LookUpSelectedProcess();
+    void OpenCountryPage();
     void OpenOptions();
     void ShowFromTray();
     void ToggleByHotkey();
@@ -134,7 +141,9 @@ private:
     LowMemoryWatch lowMemory_;
     WatchedSettingsKey ramOptions_; // "trigg" and "3", read every memory tick
     std::unique_ptr<ModulesDialog> frmModules;
-    RunDialog frmShell; // stays loaded once opened
+    std::unique_ptr<ScanWindow> Form6;
+    FileLookups lookups_; // "Read more about" pages being prepared
+    RunDialog frmShell;   // stays loaded once opened
     std::unique_ptr<CpuSampler> CpuSampler_;
     clsSysInfo SysInfo;
     std::vector<SnapshotEntry> snapshot_; // List1 / List2
@@ -158,9 +167,11 @@ private:
     bool rebuildPending_ = false; // asked for while another load ran
 
     HWND lblProcessNo = nullptr;
-    HWND Label4 = nullptr; // which list the process panel shows
-    DrawnText Label2_26;   // the view's title
-    DrawnText Label8;      // and what it is for
+    HWND Label4 = nullptr;   // which list the process panel shows
+    HWND Command6 = nullptr; // "Check All Processes Online Now"
+    HWND Combo1 = nullptr;   // country facts
+    DrawnText Label2_26;     // the view's title
+    DrawnText Label8;        // and what it is for
     HWND StatusBar1 = nullptr;
     std::wstring shownStatus_[4]; // what the bar shows
     struct StatusFigures {        // the figures behind it; -1 when none is shown

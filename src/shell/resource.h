@@ -15,6 +15,8 @@
 #define IDM_E33_ABOUT 40501
 #define IDM_A4_CHECK_FOR_UPDATES 40502 /* also the "Check For Updates" button */
 #define IDM_A101_PROCESS_MONITOR 40503
+#define IDM_A8_CHECK_ALL_ONLINE 40300
+#define IDM_A3_HOME_PAGE 40301
 // its "ShutDown" submenu (a12)
 #define IDM_GG1_LOG_OFF 40401
 #define IDM_GG2_RESTART 40402
@@ -29,6 +31,7 @@
 #define IDM_BB_TERMINATE 40106
 #define IDM_AA34_EXPLORE 40107
 #define IDM_HH_END 40108
+#define IDM_AA_READ_MORE 40302
 
 // Controls of Form1 (1020-1027 belong to the process details area)
 #define IDC_LSTPROCESSES 1001
@@ -47,6 +50,9 @@
 #define IDC_BTN_PROCESS_MONITOR 1112
 #define IDC_LBL_HELP 1113
 #define IDC_LABEL4 1114 /* names the list shown */
+#define IDC_BTN_SECURITY_SCAN 1060
+#define IDC_BTN_CHECK_ALL_ONLINE 1061 /* Command6 */
+#define IDC_COMBO1 1062               /* country facts */
 
 // Form3
 #define IDC_WAIT_TEXT 1101

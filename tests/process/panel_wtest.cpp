@@ -159,7 +159,7 @@ private:
     bool acted_ = false;
 };
 
-// While alive, counts the dialogs of this thread owned by `owner`, every 20 ms, and from
+// While alive, counts the dialogs owned by `owner`, every 20 ms, and from
 // `closeAfterMs` on closes them one per tick, newest first, as Esc would.
 class DialogWatch {
 public:
@@ -184,8 +184,8 @@ private:
         for (HWND w = ::GetTopWindow(nullptr); w; w = ::GetWindow(w, GW_HWNDNEXT)) {
             wchar_t cls[16] = {};
             ::GetClassNameW(w, cls, static_cast<int>(std::size(cls)));
-            if (std::wcscmp(cls, kDialogClass) == 0 && ::IsWindowVisible(w) &&
-                ::GetWindow(w, GW_OWNER) == owner_)
+            // Shown or not: a dialog box shows itself only once its loop first idles.
+            if (std::wcscmp(cls, kDialogClass) == 0 && ::GetWindow(w, GW_OWNER) == owner_)
                 found.push_back(w);
         }
         return found;
