@@ -53,6 +53,8 @@ TEST(Menus, HoldEveryItemInOrder) {
                                         L"View >",
                                         L"  Refresh",
                                         L"-",
+                                        L"Check all processes online",
+                                        L"Tessaly Home Page",
                                         L"Check For Updates",
                                         L"About",
                                         L"-",
@@ -64,9 +66,10 @@ TEST(Menus, HoldEveryItemInOrder) {
                                         L"  Shutdown Windows",
                                         L"-",
                                         L"Exit Tessaly"}));
-    EXPECT_EQ(MenuLines(IDM_WW), (Lines{L"Process Details", L"Process Priority >", L"  Idel",
-                                        L"  Normal", L"  High", L"  RealTime", L"Terminate process",
-                                        L"-", L"File Directory explore", L"-", L"End"}));
+    EXPECT_EQ(MenuLines(IDM_WW),
+              (Lines{L"Process Details", L"Process Priority >", L"  Idel", L"  Normal", L"  High",
+                     L"  RealTime", L"Terminate process", L"-", L"File Directory explore",
+                     L"Read more about", L"-", L"End"}));
 }
 
 TEST(Menus, ShutDownItemsAskForTheirExitThroughTheStandIn) {
