@@ -11,25 +11,34 @@ add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM
 
 file(GLOB_RECURSE HOST_TEST_SOURCES CONFIGURE_DEPENDS tests/*_test.cpp)
 add_executable(host_tests ${HOST_TEST_SOURCES})
+target_include_directories(host_tests PRIVATE tests)
 target_link_libraries(host_tests PRIVATE tessaly_pure GTest::gtest_main)
 include(GoogleTest)
 gtest_discover_tests(host_tests DISCOVERY_TIMEOUT 60)
 
-# libFuzzer target for the version block reader (clang only). The reader is compiled into the
-# target itself so libFuzzer sees its coverage; new inputs go to the build tree, the checked-in
-# seeds are only read.
+# libFuzzer targets (clang only), run bounded as tests. The code under test is compiled into
+# each target itself so libFuzzer sees its coverage; new inputs go to the build tree, the
+# checked-in seeds are only read.
+function(tessaly_fuzz_test name runs max_len seeds)
+    add_executable(${name} ${ARGN})
+    target_include_directories(${name} PRIVATE tests)
+    target_compile_options(${name} PRIVATE -fsanitize=fuzzer)
+    target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+    target_link_libraries(${name} PRIVATE tessaly_pure)
+    set(corpus ${CMAKE_BINARY_DIR}/fuzz/${name})
+    file(MAKE_DIRECTORY ${corpus})
+    add_test(NAME ${name} COMMAND ${name} -runs=${runs} -max_len=${max_len} ${corpus} ${seeds})
+    set_tests_properties(${name} PROPERTIES TIMEOUT 120 LABELS fuzz)
+endfunction()
 if(CMAKE_CXX_COMPILER_ID MATCHES Clang)
-    add_executable(version_block_fuzz tests/process/version_block_fuzz.cpp
-                                      src/process/version_block.cpp)
-    target_compile_options(version_block_fuzz PRIVATE -fsanitize=fuzzer)
-    target_link_options(version_block_fuzz PRIVATE -fsanitize=fuzzer)
-    target_link_libraries(version_block_fuzz PRIVATE tessaly_pure)
-    set(VERSION_BLOCK_CORPUS ${CMAKE_BINARY_DIR}/fuzz/version_block)
-    file(MAKE_DIRECTORY ${VERSION_BLOCK_CORPUS})
-    add_test(NAME version_block_fuzz
-             COMMAND version_block_fuzz -runs=200000 -max_len=4096 ${VERSION_BLOCK_CORPUS}
-                     ${PROJECT_SOURCE_DIR}/tests/process/fuzz_seeds)
-    set_tests_properties(version_block_fuzz PROPERTIES TIMEOUT 120 LABELS fuzz)
+    tessaly_fuzz_test(version_block_fuzz 200000 4096 ${PROJECT_SOURCE_DIR}/tests/process/fuzz_seeds
+                      tests/process/version_block_fuzz.cpp src/process/version_block.cpp)
+    tessaly_fuzz_test(name_file_fuzz 30000 2048 ${PROJECT_SOURCE_DIR}/tests/startup/fuzz_seeds
+                      tests/startup/name_file_fuzz.cpp src/startup/name_file.cpp
+                      src/common/text_codec.cpp)
+    tessaly_fuzz_test(command_resolver_fuzz 50000 1024
+                      ${PROJECT_SOURCE_DIR}/tests/startup/fuzz_seeds
+                      tests/startup/command_resolver_fuzz.cpp src/startup/command_resolver.cpp)
 endif()
 
 # Benchmarks of the pure stages, built optimised and without sanitizers so they measure

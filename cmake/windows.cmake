@@ -43,6 +43,8 @@ add_library(varnok_core STATIC
     src/memory/memory_options_panel.cpp
     src/memory/memory_panel.cpp
     src/process/file_version.cpp
+    src/controls/report_list.cpp
+    src/process/details_area.cpp
     src/process/process_panel.cpp
     src/process/modules_dialog.cpp
     src/process/process_control.cpp

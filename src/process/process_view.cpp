@@ -20,14 +20,19 @@ std::wstring ProcessCellText(const ProcessRecord& record, ProcessColumn column) 
 
 ProcessDetails DetailsFor(const ProcessRecord& record, bool sizeKnown, uint64_t fileSize,
                           const VersionTexts& version) {
+    return DetailsForFile(record.imageName, sizeKnown, fileSize, version);
+}
+
+ProcessDetails DetailsForFile(const std::wstring& name, bool sizeKnown, uint64_t fileSize,
+                              const VersionTexts& version) {
     ProcessDetails details;
-    details.name = record.imageName;
+    details.name = name;
     details.size = (sizeKnown ? std::to_wstring(fileSize) : std::wstring()) + L" Byte";
     details.company = version.company;
     details.description = version.description;
     details.version = version.fileVersion;
-    details.readMoreLink = L"Read more about " + record.imageName;
-    details.terminateLink = L"Terminate " + record.imageName + L" Process";
+    details.readMoreLink = L"Read more about " + name;
+    details.terminateLink = L"Terminate " + name + L" Process";
     return details;
 }
 

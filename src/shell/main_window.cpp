@@ -151,7 +151,7 @@ void MainWindow::PaintCaptions(HDC dc) {
     if (view_ == View::Processes)
         ::DrawTextW(dc, L"Running processes:", -1, &processCaption_,
                     DT_RIGHT | DT_SINGLELINE | DT_NOPREFIX | DT_TOP);
-    panel_.PaintDetails(dc);
+    details_.Paint(dc);
     ::SetTextColor(dc, oldColour);
     ::SelectObject(dc, oldFont);
     ::SetBkMode(dc, mode);
@@ -202,9 +202,10 @@ void MainWindow::CreateControls() {
     lblProcessNo = child(L"STATIC", L"", SS_LEFT | SS_NOPREFIX, IDC_LBLPROCESSNO);
     StatusBar1 = child(STATUSCLASSNAMEW, L"", SBARS_SIZEGRIP, IDC_STATUSBAR1);
     PaintChangedPartsOnly(StatusBar1); // a figure changes every second
-    panel_.Create(hwnd(), font_.get(), boldFont_.get());
+    details_.Create(hwnd(), font_.get(), boldFont_.get());
+    details_.TerminateLink = [this] { TerminateSelected(); };
+    panel_.Create(hwnd(), font_.get(), details_);
     panel_.ContextMenu = [this](POINT at) { ShowProcessMenu(at); };
-    panel_.TerminateLink = [this] { TerminateSelected(); };
     // The memory views are made when first shown, so start-up does not wait for them.
     memoryOptions_.Saved = [this] { InstallHotkey(); };
 }
@@ -219,6 +220,7 @@ void MainWindow::ShowView(View view) {
         memoryPanel_.Create(hwnd(), font_.get(), boldFont_.get());
     if (view == View::MemoryOptions && !memoryOptions_.Created())
         memoryOptions_.Create(hwnd(), font_.get(), settings_);
+    details_.Show(view == View::Processes);
     panel_.Show(view == View::Processes);
     memoryPanel_.Show(view == View::Memory);
     memoryOptions_.Show(view == View::MemoryOptions);
@@ -277,10 +279,14 @@ void MainWindow::Layout() {
     Label8.Move(hwnd(), {left, s(40), right - (view_ == View::Processes ? s(240) : 0), s(58)});
     processCaption_ = {right - s(230), s(40), right - s(60), s(58)};
     ::MoveWindow(lblProcessNo, right - s(56), s(40), s(56), s(18), TRUE);
+    const int dpi = static_cast<int>(WindowDpi(hwnd()));
     const RECT panel{left, s(64), right, client.bottom - margin};
-    panel_.Layout(panel, static_cast<int>(WindowDpi(hwnd())));
-    memoryPanel_.Layout(panel, static_cast<int>(WindowDpi(hwnd())));
-    memoryOptions_.Layout(panel, static_cast<int>(WindowDpi(hwnd())));
+    // The lists stand above the details area they share.
+    const RECT details{left, panel.bottom - DetailsArea::Height(dpi), right, panel.bottom};
+    panel_.Layout({left, panel.top, right, details.top - s(10)});
+    details_.Layout(details, dpi);
+    memoryPanel_.Layout(panel, dpi);
+    memoryOptions_.Layout(panel, dpi);
     ::InvalidateRect(hwnd(), nullptr, TRUE); // the drawn captions move with the layout
 }
 
@@ -631,7 +637,8 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_NOTIFY: {
         LRESULT result = 0;
-        if (panel_.OnNotify(*reinterpret_cast<NMHDR*>(lParam), result))
+        const NMHDR& header = *reinterpret_cast<NMHDR*>(lParam);
+        if (panel_.OnNotify(header, result) || details_.OnNotify(header, result))
             return result;
         return Default(message, wParam, lParam);
     }
@@ -678,7 +685,8 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
              child = ::GetWindow(child, GW_HWNDNEXT))
             ::SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), TRUE);
         navBar_.SetFont(font_.get());
-        panel_.SetFonts(font_.get(), boldFont_.get());
+        panel_.SetFont(font_.get());
+        details_.SetFonts(font_.get(), boldFont_.get());
         memoryPanel_.SetFonts(font_.get(), boldFont_.get());
         memoryOptions_.SetFont(font_.get());
         const RECT* suggested = reinterpret_cast<const RECT*>(lParam);

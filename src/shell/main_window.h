@@ -9,6 +9,7 @@
 #include "memory/memory_options_panel.h"
 #include "memory/memory_panel.h"
 #include "probes/cpu_sampler.h"
+#include "process/details_area.h"
 #include "process/modules_dialog.h"
 #include "process/process_list.h"
 #include "process/process_panel.h"
@@ -108,6 +109,7 @@ private:
     std::optional<TrayArea> TrayArea1; // made in Start, after the table read has begun
     WaitWindow Form3;
     ProcessPanel panel_;      // Frame5
+    DetailsArea details_;     // of the list shown
     MemoryPanel memoryPanel_; // Frame1
     MemoryOptionsPanel memoryOptions_;
     MemoryLabels memory_; // the last memory reading, as the panel shows it

@@ -22,7 +22,7 @@
 #define IDM_AA34_EXPLORE 40107
 #define IDM_HH_END 40108
 
-// Controls of Form1 (1020-1027 belong to the process details area)
+// Controls of Form1 (1020-1027 belong to the details area)
 #define IDC_LSTPROCESSES 1001
 #define IDC_LBLPROCESSNO 1002
 #define IDC_STATUSBAR1 1006
@@ -34,6 +34,13 @@
 #define IDC_BTN_MAIN_WINDOW 1015
 #define IDC_BTN_MEMORY_OPTIONS 1016
 #define IDC_NAVBAR 1017
+#define IDC_FREELINK1 1026 // "Read more about ..."
+#define IDC_FREELINK2 1027 // "Terminate ... Process"
+
+// The startup monitor (1040-1059)
+#define IDC_STARTUPLIST 1040 // View2
+#define IDC_BTN_STARTUP_MONITOR 1041
+#define IDC_BTN_PROCESS_MONITOR 1042
 
 // Form3
 #define IDC_WAIT_TEXT 1101
