@@ -13,7 +13,7 @@ target_include_directories(tessaly_pure PUBLIC src)
 # Delay-loaded imports: a library listed in cmake/delayload is loaded when one of its functions
 # is first called, not at program start.
 set(TESSALY_DELAY_LIBS)
-foreach(dll shell32 ole32 oleacc oleaut32)
+foreach(dll shell32 ole32 oleacc oleaut32 comdlg32)
     set(def ${PROJECT_SOURCE_DIR}/cmake/delayload/${dll}.def)
     set(lib ${CMAKE_BINARY_DIR}/delayload/lib${dll}_delay.a)
     add_custom_command(OUTPUT ${lib}
@@ -31,6 +31,8 @@ add_library(tessaly_shared STATIC
     src/controls/status_bar_paint.cpp
     src/controls/tray_area.cpp
     src/probes/cpu_sources.cpp
+    src/probes/exit_windows.cpp
+    src/run/run_dialog.cpp
     src/settings/registry.cpp
     src/win32/platform.cpp
     src/win32/window.cpp
@@ -75,9 +77,17 @@ target_link_libraries(varnok PRIVATE varnok_core)
 target_include_directories(varnok PRIVATE src)
 tessaly_version_resource(varnok "Tessaly process manager")
 
-add_executable(pelmora WIN32 src/monitor/pelmora_main.cpp src/monitor/status_window.cpp
-                             src/monitor/pelmora.rc)
-target_link_libraries(pelmora PRIVATE tessaly_shared)
+# pelmora's window and probes, a library of their own so tests can drive them in-process.
+add_library(pelmora_core STATIC
+    src/monitor/hardware_probes.cpp
+    src/monitor/monitor_probes.cpp
+    src/monitor/status_window.cpp
+    src/monitor/video_card.cpp
+)
+target_link_libraries(pelmora_core PUBLIC tessaly_shared)
+
+add_executable(pelmora WIN32 src/monitor/pelmora_main.cpp src/monitor/pelmora.rc)
+target_link_libraries(pelmora PRIVATE pelmora_core)
 target_include_directories(pelmora PRIVATE src)
 tessaly_version_resource(pelmora "Tessaly status monitor")
 

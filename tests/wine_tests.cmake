@@ -17,8 +17,10 @@ endfunction()
 # A program that only waits; tests copy it around and start it to have processes to find.
 add_executable(sleeper WIN32 ${PROJECT_SOURCE_DIR}/tests/support/sleeper.cpp)
 target_link_libraries(sleeper PRIVATE shell32)
+# A program that shows one window with the show command it was given.
+add_executable(show_child WIN32 ${PROJECT_SOURCE_DIR}/tests/support/show_child.cpp)
 
-foreach(area settings process shell sysinfo probes controls memory win32)
+foreach(area settings process shell sysinfo probes controls memory win32 monitor)
     if(EXISTS ${CMAKE_CURRENT_LIST_DIR}/${area}/wine.cmake)
         include(${CMAKE_CURRENT_LIST_DIR}/${area}/wine.cmake)
     endif()

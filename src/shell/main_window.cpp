@@ -4,6 +4,7 @@
 #include "controls/status_bar_paint.h"
 #include "memory/memory_figures.h"
 #include "probes/cpu_sources.h"
+#include "probes/exit_windows.h"
 #include "process/process_control.h"
 #include "process/process_control_logic.h"
 #include "process/process_query.h"
@@ -606,6 +607,18 @@ void MainWindow::OnCommand(int id) {
     }
     case IDM_FF_SYSTEM_INFORMATION:
         StartPelmora();
+        break;
+    case IDM_A33_RUN_NEW_TASK:
+        frmShell.Open(hwnd(), hwnd(), L"Tessaly");
+        break;
+    case IDM_GG1_LOG_OFF:
+        clsExitWindows().ExitWindows(0);
+        break;
+    case IDM_GG2_RESTART:
+        clsExitWindows().ExitWindows(2);
+        break;
+    case IDM_GG3_SHUTDOWN:
+        clsExitWindows().ExitWindows(1);
         break;
     case IDM_A100_PROCESS_DETAILS:
         ShowModules();

@@ -14,6 +14,7 @@
 #include "process/process_list.h"
 #include "process/process_panel.h"
 #include "process/process_refresh.h"
+#include "run/run_dialog.h"
 #include "settings/registry.h"
 #include "shell/start_options.h"
 #include "shell/wait_window.h"
@@ -118,6 +119,7 @@ private:
     LowMemoryWatch lowMemory_;
     WatchedSettingsKey ramOptions_; // "trigg" and "3", read every memory tick
     std::unique_ptr<ModulesDialog> frmModules;
+    RunDialog frmShell; // stays loaded once opened
     std::unique_ptr<CpuSampler> CpuSampler_;
     clsSysInfo SysInfo;
     std::vector<SnapshotEntry> snapshot_; // List1 / List2

@@ -11,6 +11,10 @@
 #define IDM_A6_OPTIONS 40006
 #define IDM_KK2_REFRESH 40008
 #define IDM_A2_EXIT 40020
+// its "ShutDown" submenu (a12)
+#define IDM_GG1_LOG_OFF 40401
+#define IDM_GG2_RESTART 40402
+#define IDM_GG3_SHUTDOWN 40403
 
 // Context menu ww of the process list
 #define IDM_A100_PROCESS_DETAILS 40101

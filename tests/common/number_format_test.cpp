@@ -32,5 +32,42 @@ TEST(RoundHalfAway, DecimalHalvesStoredJustBelowStillRoundUp) {
     EXPECT_DOUBLE_EQ(RoundHalfAway(-1.005, 2), -1.01);
 }
 
+TEST(RoundHalfEven, HalvesGoToTheEvenNeighbour) {
+    const struct {
+        double value;
+        int decimals;
+        double expected;
+    } cases[] = {
+        {0.5, 0, 0},
+        {1.5, 0, 2},
+        {2.5, 0, 2},
+        {-2.5, 0, -2},
+        {2.6, 0, 3},
+        {1.25, 1, 1.2},
+        {1.35, 1, 1.4},
+        {1.005, 2, 1.0},
+        {1.015, 2, 1.02},
+        {9.4, 0, 9},
+        {9.6, 0, 10},
+        {2.3945, 4, 2.3945},
+        {99.99965, 4, 99.9996},
+        {0, 3, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.value << " to " << c.decimals);
+        EXPECT_DOUBLE_EQ(RoundHalfEven(c.value, c.decimals), c.expected);
+    }
+}
+
+TEST(FormatShortest, DropsTrailingZerosAndABareSeparator) {
+    EXPECT_EQ(FormatShortest(1.5, 2), L"1.5");
+    EXPECT_EQ(FormatShortest(59.98, 2), L"59.98");
+    EXPECT_EQ(FormatShortest(2, 2), L"2");
+    EXPECT_EQ(FormatShortest(100, 2), L"100");
+    EXPECT_EQ(FormatShortest(100, 0), L"100");
+    EXPECT_EQ(FormatShortest(0, 2), L"0");
+    EXPECT_EQ(FormatShortest(-0.001, 2), L"0");
+}
+
 } // namespace
 } // namespace tessaly

@@ -1,7 +1,11 @@
 // The two programs as the user meets them: real varnok.exe and pelmora.exe processes started
 // from the build folder, watched through their windows, the shell's notification area and
 // the process table.
+#include "common/number_format.h"
 #include "controls/tray_area.h"
+#include "monitor/resource.h"
+#include "monitor/status_window.h"
+#include "run/run_resource.h"
 #include "shell/main_window.h"
 #include "shell/resource.h"
 #include "support/wine_test_support.h"
@@ -16,6 +20,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cwctype>
 #include <functional>
 #include <set>
@@ -100,13 +105,16 @@ private:
     DWORD id_ = 0;
 };
 
-// The top-level window of class `className` that belongs to the process, shown or not.
-HWND TopLevelWindow(DWORD processId, const wchar_t* className) {
+// The top-level window of class `className` that belongs to the process, shown or not, and
+// that `accept` takes when given.
+HWND TopLevelWindow(DWORD processId, const wchar_t* className,
+                    const std::function<bool(HWND)>& accept = {}) {
     struct Search {
         DWORD processId;
         const wchar_t* className;
+        const std::function<bool(HWND)>& accept;
         HWND found;
-    } search{processId, className, nullptr};
+    } search{processId, className, accept, nullptr};
     ::EnumWindows(
         [](HWND window, LPARAM context) -> BOOL {
             auto& s = *reinterpret_cast<Search*>(context);
@@ -114,7 +122,8 @@ HWND TopLevelWindow(DWORD processId, const wchar_t* className) {
             ::GetWindowThreadProcessId(window, &owner);
             wchar_t name[64] = {};
             ::GetClassNameW(window, name, ARRAYSIZE(name));
-            if (owner != s.processId || wcscmp(name, s.className) != 0)
+            if (owner != s.processId || wcscmp(name, s.className) != 0 ||
+                (s.accept && !s.accept(window)))
                 return TRUE;
             s.found = window;
             return FALSE;
@@ -480,6 +489,314 @@ TEST_F(ShellTest, MinimisingMovesTheWindowIntoTheTrayAndDoubleClickBringsItBack)
         EXPECT_FALSE(QueryTray(window).visible);
         EXPECT_FALSE(ShellHasIcon(trayWindow, tray.iconId)) << "the icon stayed in the tray";
     }
+}
+
+// --- pelmora and the "New Task" dialog ---
+
+constexpr const wchar_t* kStatusClass = L"TessalyStatusMonitor";
+constexpr const wchar_t* kDialogClass = L"#32770";
+
+// A visible dialog-class window of the process with this title, other than `except`.
+HWND VisibleDialog(DWORD processId, const wchar_t* title, HWND except = nullptr) {
+    return TopLevelWindow(processId, kDialogClass, [&](HWND window) {
+        return window != except && ::IsWindowVisible(window) && TextOf(window) == title;
+    });
+}
+
+// Waits for a message box of the process, returns its text and closes it with OK.
+std::wstring AnswerMessageBox(DWORD processId, const wchar_t* title, HWND except) {
+    HWND box = nullptr;
+    if (!WaitUntil([&] { return (box = VisibleDialog(processId, title, except)) != nullptr; }, 10s))
+        return L"(no message box)";
+    const std::wstring text = TextOf(::GetDlgItem(box, 0xFFFF)); // the box's message control
+    ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+    WaitUntil([&] { return !::IsWindow(box) || !::IsWindowVisible(box); }, 5s);
+    return text;
+}
+
+// A REG_SZ value of the current user's, put back as it was on the way out.
+class UserValue {
+public:
+    UserValue(const wchar_t* subKey, const wchar_t* name, const std::wstring& text) : name_(name) {
+        HKEY key = nullptr;
+        if (::RegCreateKeyExW(HKEY_CURRENT_USER, subKey, 0, nullptr, 0,
+                              KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, &key,
+                              nullptr) != ERROR_SUCCESS)
+            return;
+        key_.reset(key);
+        wchar_t old[128] = {};
+        DWORD size = sizeof old;
+        had_ = ::RegQueryValueExW(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(old),
+                                  &size) == ERROR_SUCCESS;
+        old_ = old;
+        Set(text);
+    }
+    ~UserValue() {
+        if (had_)
+            Set(old_);
+        else if (key_)
+            ::RegDeleteValueW(key_.get(), name_.c_str());
+    }
+    bool Written() const { return static_cast<bool>(key_); }
+
+private:
+    void Set(const std::wstring& text) {
+        ::RegSetValueExW(key_.get(), name_.c_str(), 0, REG_SZ,
+                         reinterpret_cast<const BYTE*>(text.c_str()),
+                         static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+    }
+    UniqueRegKey key_;
+    std::wstring name_, old_;
+    bool had_ = false;
+};
+
+// Starts pelmora and waits for its window and icon.
+struct Pelmora {
+    Child process{kPelmora};
+    HWND window = nullptr, tray = nullptr;
+    UINT iconId = 0;
+    bool iconVisible = false;
+
+    bool Start() {
+        if (!process)
+            return false;
+        window = WaitForWindow(process.Id(), kStatusClass);
+        tray = TopLevelWindow(process.Id(), kTrayClass);
+        DWORD_PTR answer = 0;
+        if (!window ||
+            !::SendMessageTimeoutW(window, kQueryStatusTray, 0, 0, SMTO_ABORTIFHUNG, 5000, &answer))
+            return false;
+        iconId = LOWORD(answer);
+        iconVisible = HIWORD(answer) != 0;
+        return tray != nullptr;
+    }
+    void Click(UINT mouseMessage) const {
+        ::PostMessageW(tray, TrayArea::kCallbackMessage, iconId, mouseMessage);
+    }
+    std::wstring Value(Row row) const {
+        return TextOf(::GetDlgItem(window, IDC_VALUE_FIRST + static_cast<int>(row)));
+    }
+};
+
+TEST_F(ShellTest, PelmoraIconShowsAndHidesItsWindowAndExitLeavesNothing) {
+    Pelmora pelmora;
+    ASSERT_TRUE(pelmora.Start()) << "pelmora made no window or icon";
+    EXPECT_EQ(TextOf(pelmora.window), L"Orvix System Information ");
+    EXPECT_TRUE(pelmora.iconVisible);
+    EXPECT_TRUE(ShellHasIcon(pelmora.tray, pelmora.iconId)) << "the shell has no such icon";
+    EXPECT_FALSE(::IsWindowVisible(pelmora.window)) << "pelmora starts hidden";
+
+    pelmora.Click(WM_LBUTTONDOWN);
+    EXPECT_TRUE(WaitUntil([&] { return ::IsWindowVisible(pelmora.window) != FALSE; }, 5s));
+    RECT box{};
+    ::GetWindowRect(pelmora.window, &box);
+    EXPECT_EQ(box.right, ::GetSystemMetrics(SM_CXSCREEN)) << "at the right edge of the screen";
+    EXPECT_LT(box.bottom, ::GetSystemMetrics(SM_CYSCREEN));
+    pelmora.Click(WM_LBUTTONDOWN);
+    EXPECT_TRUE(WaitUntil([&] { return !::IsWindowVisible(pelmora.window); }, 5s));
+
+    ::PostMessageW(pelmora.window, WM_COMMAND, IDM_H_EXIT, 0);
+    ASSERT_TRUE(pelmora.process.WaitForExit(5s)) << "Exit left pelmora running";
+    EXPECT_EQ(pelmora.process.ExitCode(), 0u);
+    EXPECT_FALSE(ShellHasIcon(pelmora.tray, pelmora.iconId)) << "the icon outlived pelmora";
+    EXPECT_TRUE(ProcessesNamed(kPelmora).empty());
+}
+
+// The number as the rows show byte counts, with `separator` for the decimal point.
+std::wstring ExpectedSize(uint64_t bytes, wchar_t separator) {
+    const wchar_t* units[] = {L" KB", L" MB", L" GB", L" TB"};
+    double scale = 1024;
+    int unit = 0;
+    while (unit < 3 && bytes >= scale * 1024) {
+        scale *= 1024;
+        ++unit;
+    }
+    wchar_t text[64];
+    swprintf(text, 64, L"%.3f", RoundHalfEven(static_cast<double>(bytes) / scale, unit ? 2 : 1));
+    std::wstring shown = text;
+    std::replace(shown.begin(), shown.end(), L'.', separator);
+    return shown + units[unit];
+}
+
+// "12#345 %" read back as 12.345; NaN when the text is not that shape.
+double PercentFrom(std::wstring text, wchar_t separator) {
+    if (text.size() < 3 || text.substr(text.size() - 2) != L" %" ||
+        text.find(separator) == std::wstring::npos || text.find(L'.') != std::wstring::npos)
+        return std::nan("");
+    std::replace(text.begin(), text.end(), separator, L'.');
+    return wcstod(text.c_str(), nullptr);
+}
+
+TEST_F(ShellTest, PelmoraRowsAgreeWithTheSystemUnderAnOddDecimalSeparator) {
+    const UserValue decimal(L"Control Panel\\International", L"sDecimal", L"#");
+    ASSERT_TRUE(decimal.Written());
+    Pelmora pelmora;
+    ASSERT_TRUE(pelmora.Start());
+    pelmora.Click(WM_LBUTTONDOWN);
+    ASSERT_TRUE(WaitUntil([&] { return ::IsWindowVisible(pelmora.window) != FALSE; }, 5s));
+    std::this_thread::sleep_for(700ms); // a few ticks
+
+    MEMORYSTATUSEX memory{sizeof memory};
+    ASSERT_TRUE(::GlobalMemoryStatusEx(&memory));
+    wchar_t windows[MAX_PATH] = {};
+    ::GetWindowsDirectoryW(windows, MAX_PATH);
+    const std::wstring root = std::wstring(1, windows[0]) + L":\\";
+    ULARGE_INTEGER available{}, total{}, free{};
+    ASSERT_TRUE(::GetDiskFreeSpaceExW(root.c_str(), &available, &total, &free));
+
+    EXPECT_EQ(pelmora.Value(Row::TotalRam), ExpectedSize(memory.ullTotalPhys, L'#'));
+    EXPECT_EQ(pelmora.Value(Row::TotalPage), ExpectedSize(memory.ullTotalPageFile, L'#'));
+    EXPECT_EQ(pelmora.Value(Row::TotalVirtual), ExpectedSize(memory.ullTotalVirtual, L'#'));
+    EXPECT_EQ(pelmora.Value(Row::DiskCapacity), ExpectedSize(total.QuadPart, L'#'));
+
+    const struct {
+        Row row;
+        double expected, tolerance;
+    } shares[] = {
+        {Row::Disk, 100.0 * free.QuadPart / total.QuadPart, 0.5},
+        {Row::Ram, 100.0 * memory.ullAvailPhys / memory.ullTotalPhys, 3},
+        {Row::MemoryLoad, static_cast<double>(memory.dwMemoryLoad), 5},
+        {Row::PageFile, 100.0 * memory.ullAvailPageFile / memory.ullTotalPageFile, 3},
+        {Row::Virtual, 100.0 * memory.ullAvailVirtual / memory.ullTotalVirtual, 3},
+    };
+    for (const auto& share : shares) {
+        const std::wstring text = pelmora.Value(share.row);
+        SCOPED_TRACE(test::Narrow(text));
+        EXPECT_NEAR(PercentFrom(text, L'#'), share.expected, share.tolerance);
+    }
+    const double cpu = PercentFrom(pelmora.Value(Row::Cpu), L'#');
+    EXPECT_TRUE(cpu >= 0 && cpu <= 100) << test::Narrow(pelmora.Value(Row::Cpu));
+    EXPECT_NE(pelmora.Value(Row::CpuSpeed), L"");
+    EXPECT_NE(pelmora.Value(Row::PowerSource), L"");
+    EXPECT_NE(pelmora.Value(Row::VideoName), L"");
+}
+
+TEST_F(ShellTest, PelmoraShowStartsVarnok) {
+    Pelmora pelmora;
+    ASSERT_TRUE(pelmora.Start());
+    ::PostMessageW(pelmora.window, WM_COMMAND, IDM_B_SHOW, 0);
+    std::vector<ProcessEntry> varnok;
+    ASSERT_TRUE(
+        WaitUntil([&] { return !(varnok = ProcessesNamed(kVarnok)).empty(); }, kStartTimeout));
+    EXPECT_EQ(varnok[0].parentId, pelmora.process.Id());
+    const HWND main = WaitForWindow(varnok[0].id, kMainClass);
+    ASSERT_NE(main, nullptr);
+    EXPECT_TRUE(WaitUntil([&] { return ::IsWindowVisible(main) != FALSE; }, kStartTimeout))
+        << "varnok started from Show must open its window";
+}
+
+// The dialog's controls as another program sees them.
+struct RunDialogView {
+    DWORD processId;
+    HWND dialog = nullptr;
+
+    bool Find() {
+        return WaitUntil(
+            [&] { return (dialog = VisibleDialog(processId, L"New Task")) != nullptr; }, 10s);
+    }
+    HWND Item(int id) const { return ::GetDlgItem(dialog, id); }
+    void Type(const std::wstring& text) const {
+        DWORD_PTR result = 0;
+        ::SendMessageTimeoutW(Item(IDC_RUN_TXTPEFILE), WM_SETTEXT, 0,
+                              reinterpret_cast<LPARAM>(text.c_str()), SMTO_ABORTIFHUNG, 5000,
+                              &result);
+    }
+    std::wstring Text() const { return TextOf(Item(IDC_RUN_TXTPEFILE)); }
+    bool VerbRowShown() const {
+        return ::IsWindowVisible(Item(IDC_RUN_CMBSHELLEXEC)) &&
+               ::IsWindowVisible(Item(IDC_RUN_LBLSE));
+    }
+    void Run() const { ::PostMessageW(Item(IDC_RUN_CMDRUN), BM_CLICK, 0, 0); }
+    bool Shown() const { return ::IsWindowVisible(dialog) != FALSE; }
+};
+
+TEST_F(ShellTest, PelmoraNewTaskRefusesExplainsAndStartsVisibly) {
+    Pelmora pelmora;
+    ASSERT_TRUE(pelmora.Start());
+    ::PostMessageW(pelmora.window, WM_COMMAND, IDM_C_RUN_NEW_TASK, 0);
+    RunDialogView view{pelmora.process.Id()};
+    ASSERT_TRUE(view.Find()) << "no New Task dialog";
+    EXPECT_EQ(TextOf(view.Item(IDC_RUN_CMDRUN)), L"&Create Process");
+    EXPECT_EQ(::SendMessageW(view.Item(IDC_RUN_CMBSHELLEXEC), CB_GETCURSEL, 0, 0), 0);
+    EXPECT_TRUE(view.VerbRowShown());
+    RECT box{};
+    ::GetWindowRect(view.dialog, &box);
+    EXPECT_NEAR((box.left + box.right) / 2, ::GetSystemMetrics(SM_CXSCREEN) / 2, 2) << "centred";
+
+    // Refused texts: the box says so and the text stays.
+    const struct {
+        const wchar_t* text;
+        bool verbRow;
+    } refused[] = {{L"notepad.exe readme.txt", false}, {L"readme.txt", true}, {L"", true}};
+    for (const auto& c : refused) {
+        SCOPED_TRACE(test::Narrow(c.text));
+        view.Type(c.text);
+        EXPECT_EQ(view.VerbRowShown(), c.verbRow);
+        view.Run();
+        EXPECT_EQ(AnswerMessageBox(view.processId, L"pelmora", view.dialog),
+                  L"Please Select Valid Application");
+        EXPECT_TRUE(view.Shown());
+        EXPECT_EQ(view.Text(), c.text);
+    }
+
+    // A program that cannot start: the system's reason, and the dialog keeps the text.
+    const std::wstring missing = TestProgramFolder() + L"\\no such program.exe";
+    view.Type(missing);
+    view.Run();
+    const std::wstring reason = AnswerMessageBox(view.processId, L"pelmora", view.dialog);
+    EXPECT_EQ(reason.rfind(missing, 0), 0u) << test::Narrow(reason);
+    EXPECT_GT(reason.size(), missing.size() + 4) << "no reason given";
+    EXPECT_TRUE(view.Shown());
+    EXPECT_EQ(view.Text(), missing);
+
+    // A real program under a Unicode name with spaces, in the program folder: started, with
+    // its window shown, and the dialog goes.
+    const std::wstring name = L"Tâche ü " + std::to_wstring(::GetCurrentProcessId()) + L".EXE";
+    const std::wstring copy = TestProgramFolder() + L"\\" + name;
+    ASSERT_TRUE(
+        ::CopyFileW((TestProgramFolder() + L"\\show_child.exe").c_str(), copy.c_str(), FALSE));
+    view.Type(copy);
+    EXPECT_FALSE(view.VerbRowShown());
+    view.Run();
+    std::vector<ProcessEntry> started;
+    EXPECT_TRUE(
+        WaitUntil([&] { return !(started = ProcessesNamed(name)).empty(); }, kStartTimeout));
+    if (!started.empty()) {
+        const HWND child = WaitForWindow(started[0].id, L"TessalyShowChild");
+        EXPECT_TRUE(child && ::IsWindowVisible(child)) << "the program was started hidden";
+        EndProcess(started[0].id);
+    }
+    EXPECT_TRUE(WaitUntil([&] { return !view.Shown(); }, 5s));
+    ::DeleteFileW(copy.c_str());
+
+    // Opened again: the same dialog with the last text; the close box only hides it.
+    ::PostMessageW(pelmora.window, WM_COMMAND, IDM_C_RUN_NEW_TASK, 0);
+    const HWND first = view.dialog;
+    ASSERT_TRUE(view.Find());
+    EXPECT_EQ(view.dialog, first);
+    EXPECT_EQ(view.Text(), copy);
+    ::PostMessageW(view.dialog, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(WaitUntil([&] { return !view.Shown(); }, 5s));
+    EXPECT_TRUE(::IsWindow(view.dialog));
+}
+
+TEST_F(ShellTest, VarnokRunNewTaskDisablesItsWindowUntilTheDialogGoes) {
+    Child varnok(kVarnok);
+    const HWND window = StartVarnok(varnok);
+    ASSERT_NE(window, nullptr);
+    ASSERT_TRUE(WaitUntil([&] { return ::IsWindowVisible(window) != FALSE; }, kStartTimeout));
+    ::PostMessageW(window, WM_COMMAND, IDM_A33_RUN_NEW_TASK, 0);
+    RunDialogView view{varnok.Id()};
+    ASSERT_TRUE(view.Find());
+    EXPECT_FALSE(::IsWindowEnabled(window)) << "the main window stays usable under the dialog";
+    view.Type(L"readme.txt");
+    view.Run();
+    EXPECT_EQ(AnswerMessageBox(varnok.Id(), L"Tessaly", view.dialog),
+              L"Please Select Valid Application");
+    EXPECT_FALSE(::IsWindowEnabled(window));
+    ::PostMessageW(view.dialog, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(WaitUntil([&] { return !view.Shown(); }, 5s));
+    EXPECT_TRUE(::IsWindowEnabled(window));
 }
 
 } // namespace

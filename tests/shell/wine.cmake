@@ -3,4 +3,4 @@ tessaly_wine_test(shell_wtest
     SOURCES ${PROJECT_SOURCE_DIR}/tests/shell/shell_wtest.cpp
     LIBS tessaly_shared
     TIMEOUT 600)
-add_dependencies(shell_wtest varnok pelmora)
+add_dependencies(shell_wtest varnok pelmora show_child)
