@@ -7,7 +7,19 @@
 
 namespace tessaly {
 
-wchar_t FoldCase(wchar_t c) { return static_cast<wchar_t>(std::towlower(static_cast<wint_t>(c))); }
+wchar_t FoldCase(wchar_t c) {
+    return static_cast<wchar_t>(std::towlower(static_cast<wint_t>(c)));
+}
+
+std::string SortKey(std::wstring_view text) {
+    std::string key;
+    for (const wchar_t c : text) {
+        const auto code = static_cast<unsigned long>(FoldCase(c));
+        for (int shift : {16, 8, 0})
+            key.push_back(static_cast<char>((code >> shift) & 0xFF));
+    }
+    return key;
+}
 
 std::wstring FormatNumber(double value, int decimals, bool grouping) {
     char buffer[64];

@@ -12,6 +12,12 @@ namespace tessaly {
 // follows the platform.
 wchar_t FoldCase(wchar_t c);
 
+// A key that orders texts as the user's locale sorts them, ignoring case, by comparing keys
+// bytewise: "Ünïcødé.exe" before "winedevice.exe", digits by their value where the system
+// offers that, as Explorer lists files. Each platform supplies it (the host by folded
+// character codes).
+std::string SortKey(std::wstring_view text);
+
 std::wstring Trim(std::wstring_view text);
 std::wstring Lower(std::wstring_view text);
 bool EqualsNoCase(std::wstring_view a, std::wstring_view b);

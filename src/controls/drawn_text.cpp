@@ -31,8 +31,10 @@ void DrawnText::Paint(HDC dc, UINT format) const {
     if (text_.empty() || ::IsRectEmpty(&box_))
         return;
     RECT box = box_;
-    ::DrawTextW(dc, text_.c_str(), static_cast<int>(text_.size()), &box,
-                format | DT_NOPREFIX | DT_SINGLELINE);
+    // One line unless the caller asks for wrapping.
+    if (!(format & DT_WORDBREAK))
+        format |= DT_SINGLELINE;
+    ::DrawTextW(dc, text_.c_str(), static_cast<int>(text_.size()), &box, format | DT_NOPREFIX);
 }
 
 } // namespace tessaly

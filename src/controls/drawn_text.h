@@ -29,7 +29,8 @@ public:
     void SetText(HWND parent, std::wstring text);
     void Move(HWND parent, const RECT& box);
 
-    // Draws into `dc` with its font and colours as they are; `format` takes DrawText flags.
+    // Draws into `dc` with its font and colours as they are; `format` takes DrawText flags. The
+    // text keeps to one line unless `format` holds DT_WORDBREAK.
     void Paint(HDC dc, UINT format) const;
 
 private:

@@ -80,6 +80,12 @@ public:
         if (!frameDc_ || !(rects == rects_)) {
             rects_ = std::move(rects);
             MakeFrame(bar);
+            // Parts moved: what lies outside this paint's area still shows the old texts and
+            // grip where they were, so the whole bar is drawn anew.
+            const RECT& all = rects_.client;
+            if (area.left > all.left || area.top > all.top || area.right < all.right ||
+                area.bottom < all.bottom)
+                ::InvalidateRect(bar, nullptr, FALSE);
         }
         const bool copied = frameDc_ && ::BitBlt(dc, area.left, area.top, area.right - area.left,
                                                  area.bottom - area.top, frameDc_.get(), area.left,

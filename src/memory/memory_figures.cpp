@@ -1,7 +1,6 @@
 #include "memory/memory_figures.h"
 
 #include "common/number_format.h"
-#include "common/text.h"
 
 #include <cmath>
 
@@ -21,14 +20,15 @@ MemoryLabels ComputeMemoryLabels(uint64_t totalPhysical, uint64_t availablePhysi
     labels.availableRam = FormatNumber(free, 2) + L" MB";
     const double totalWhole = std::nearbyint(total); // halves to even
     labels.maxPhysicalRam = FormatNumber(totalWhole, 0) + L" Mb";
-    labels.halfTotal = ShortestNumber(std::floor(totalWhole / 2)) + L" Mb";
-    labels.threeQuarters = ShortestNumber(totalWhole * 0.75) + L" Mb";
-    labels.quarter = ShortestNumber(totalWhole * 0.25) + L" Mb";
+    labels.halfTotal = FormatShortest(std::floor(totalWhole / 2), 0) + L" Mb";
+    labels.threeQuarters = FormatShortest(totalWhole * 0.75, 2) + L" Mb";
+    labels.quarter = FormatShortest(totalWhole * 0.25, 2) + L" Mb";
     const double freeWhole = RoundHalfAway(free, 0);
     labels.freeMb = FormatNumber(freeWhole, 0) + L" Mb";
     labels.usedMb = FormatNumber(totalWhole - freeWhole, 0) + L" Mb";
     if (totalWhole > 0)
-        labels.freeShare = L"(" + ShortestNumber(std::floor(freeWhole / totalWhole * 100)) + L"%)";
+        labels.freeShare =
+            L"(" + FormatShortest(std::floor(freeWhole / totalWhole * 100), 0) + L"%)";
     return labels;
 }
 

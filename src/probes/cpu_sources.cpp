@@ -43,6 +43,22 @@ public:
 
 } // namespace
 
+unsigned long ActiveProcessorCount() {
+    // GetSystemInfo counts the processors of this program's group only (at most 64), while the
+    // idle time covers every group; dividing by the smaller count would read the usage low.
+    using GetActiveProcessorCountFn = DWORD(WINAPI*)(WORD);
+    static const auto countAll =
+        reinterpret_cast<GetActiveProcessorCountFn>(reinterpret_cast<void*>(
+            ::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "GetActiveProcessorCount")));
+    if (countAll) {
+        if (const DWORD count = countAll(ALL_PROCESSOR_GROUPS))
+            return count;
+    }
+    SYSTEM_INFO system{};
+    ::GetSystemInfo(&system);
+    return system.dwNumberOfProcessors ? system.dwNumberOfProcessors : DWORD{1};
+}
+
 NtCounters ReadNtCounters() {
     // Buffers sized for the largest form of each record; the kernel fills what it has.
     struct alignas(8) Basic {
@@ -63,9 +79,7 @@ NtCounters ReadNtCounters() {
         TimeOfDay timeOfDay;
         if (!QueryClass(0, &basic, 64) || !QueryClass(3, &timeOfDay, 48))
             return DWORD{0};
-        SYSTEM_INFO system{};
-        ::GetSystemInfo(&system);
-        return system.dwNumberOfProcessors ? system.dwNumberOfProcessors : DWORD{1};
+        return ActiveProcessorCount();
     }();
     NtCounters counters;
     if (!processors || !QueryClass(2, &performance, sizeof performance))

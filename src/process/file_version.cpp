@@ -1,6 +1,7 @@
 #include "process/file_version.h"
 
-#include <cwchar>
+#include "common/long_path.h"
+
 #include <mutex>
 #include <vector>
 
@@ -10,47 +11,37 @@ namespace {
 
 // The raw VS_VERSIONINFO block of a file; empty when it has none or cannot be read.
 std::vector<BYTE> ReadVersionBlock(const std::wstring& path) {
+    const std::wstring file = ExtendedPath(path);
     DWORD ignored = 0;
-    const DWORD size = ::GetFileVersionInfoSizeW(path.c_str(), &ignored);
+    const DWORD size = ::GetFileVersionInfoSizeW(file.c_str(), &ignored);
     if (size == 0)
         return {};
     std::vector<BYTE> block(size);
-    if (!::GetFileVersionInfoW(path.c_str(), 0, size, block.data()))
+    if (!::GetFileVersionInfoW(file.c_str(), 0, size, block.data()))
         return {};
     return block;
 }
 
-// The text at `subBlock`, "?" when the block has no such key.
-std::wstring QueryString(std::vector<BYTE>& block, const std::wstring& subBlock) {
-    void* value = nullptr;
-    UINT length = 0;
-    if (!::VerQueryValueW(block.data(), subBlock.c_str(), &value, &length) || value == nullptr)
-        return L"?";
-    const auto* text = static_cast<const wchar_t*>(value);
-    return std::wstring(text, ::wcsnlen(text, length));
-}
-
 FileInfoRecord ReadFileInfo(const std::wstring& path) {
-    std::vector<BYTE> block = ReadVersionBlock(path);
-    if (block.empty())
+    // The block is the file's, not ours to trust: it is read by the bounds-checked scanner,
+    // never by calls that believe the lengths it states.
+    const std::vector<BYTE> block = ReadVersionBlock(path);
+    const auto translation = FirstTranslation(block.data(), block.size());
+    if (!translation)
         return {};
-    void* value = nullptr;
-    UINT length = 0;
-    if (!::VerQueryValueW(block.data(), L"\\VarFileInfo\\Translation", &value, &length) ||
-        value == nullptr || length < 2 * sizeof(WORD))
-        return {};
-    const auto* translation = static_cast<const WORD*>(value);
-    const std::wstring prefix =
-        L"\\StringFileInfo\\" + TranslationKey(translation[0], translation[1]) + L"\\";
+    const std::wstring table = TranslationKey(translation->language, translation->codePage);
+    const auto text = [&](std::wstring_view key) {
+        return FindVersionString(block.data(), block.size(), table, key).value_or(L"?");
+    };
     FileInfoRecord info;
-    info.company = QueryString(block, prefix + L"CompanyName");
-    info.description = QueryString(block, prefix + L"FileDescription");
-    info.fileVersion = QueryString(block, prefix + L"FileVersion");
-    info.internalName = QueryString(block, prefix + L"InternalName");
-    info.copyright = QueryString(block, prefix + L"LegalCopyright");
-    info.originalFileName = QueryString(block, prefix + L"OriginalFileName");
-    info.productName = QueryString(block, prefix + L"ProductName");
-    info.productVersion = QueryString(block, prefix + L"ProductVersion");
+    info.company = text(L"CompanyName");
+    info.description = text(L"FileDescription");
+    info.fileVersion = text(L"FileVersion");
+    info.internalName = text(L"InternalName");
+    info.copyright = text(L"LegalCopyright");
+    info.originalFileName = text(L"OriginalFileName");
+    info.productName = text(L"ProductName");
+    info.productVersion = text(L"ProductVersion");
     return info;
 }
 
@@ -78,7 +69,7 @@ void FileVersionInfo::GetFileVersionInfo(std::wstring_view fileName) {
 
 uint64_t FileSizeOf(std::wstring_view path, bool& ok) {
     WIN32_FILE_ATTRIBUTE_DATA data{};
-    ok = ::GetFileAttributesExW(std::wstring(path).c_str(), GetFileExInfoStandard, &data) != 0;
+    ok = ::GetFileAttributesExW(ExtendedPath(path).c_str(), GetFileExInfoStandard, &data) != 0;
     if (!ok)
         return 0;
     return (uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;

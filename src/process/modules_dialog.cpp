@@ -1,5 +1,6 @@
 #include "process/modules_dialog.h"
 
+#include "common/display_text.h"
 #include "process/modules_resource.h"
 #include "process/process_control_logic.h"
 
@@ -55,7 +56,7 @@ bool ModulesDialog::Show(HWND owner, DWORD pid, std::wstring name, std::wstring 
     pid_ = pid;
     name_ = std::move(name);
     path_ = std::move(path);
-    if (!CreateModeless(owner, IDD_FRMMODULES))
+    if (!CreateModeless(owner, IDD_FRMMODULES, true))
         return false;
     if (owner_) {
         ::EnableWindow(owner_, FALSE);
@@ -118,7 +119,8 @@ void ModulesDialog::FillList() {
         LVITEMW item{};
         item.mask = LVIF_TEXT;
         item.iItem = static_cast<int>(i);
-        item.pszText = const_cast<wchar_t*>(row.path.c_str());
+        const std::wstring path = DisplayText(row.path);
+        item.pszText = const_cast<wchar_t*>(path.c_str());
         const int at = static_cast<int>(
             ::SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
         const std::wstring size = ModuleSizeText(row.imageSize);

@@ -1,5 +1,6 @@
 #include "process/process_control.h"
 
+#include "common/long_path.h"
 #include "common/text.h"
 #include "process/process_query.h"
 #include "win32/handles.h"
@@ -27,22 +28,28 @@ UniqueKernelHandle OpenForTermination(DWORD pid) {
     return process;
 }
 
-bool EndProcess(DWORD pid) {
+// Keeps the first refusal; a process that has gone in the meantime is none.
+void NoteRefusal(DWORD* refusal, DWORD error) {
+    if (refusal && *refusal == 0 && error != ERROR_INVALID_PARAMETER && error != 0)
+        *refusal = error;
+}
+
+bool EndProcess(DWORD pid, DWORD* refusal) {
     const UniqueKernelHandle process = OpenForTermination(pid);
-    if (!process || !::TerminateProcess(process.get(), kExitCode))
+    if (!process) {
+        NoteRefusal(refusal, ::GetLastError());
         return false;
+    }
+    if (!::TerminateProcess(process.get(), kExitCode)) {
+        const DWORD error = ::GetLastError();
+        // Ending a process that is ending already is refused, and is no failure.
+        if (::WaitForSingleObject(process.get(), 0) != WAIT_OBJECT_0)
+            NoteRefusal(refusal, error);
+        return false;
+    }
     // Termination is asynchronous; without SYNCHRONIZE the wait fails at once, which is fine.
     ::WaitForSingleObject(process.get(), kGoneWaitMs);
     return true;
-}
-
-// A path the file functions accept at any length: past MAX_PATH they need the "\\?\" form.
-std::wstring ExtendedPath(const std::wstring& path) {
-    if (path.size() < MAX_PATH || path.starts_with(L"\\\\?\\"))
-        return path;
-    if (path.starts_with(L"\\\\"))
-        return L"\\\\?\\UNC\\" + path.substr(2);
-    return L"\\\\?\\" + path;
 }
 
 std::wstring LastWriteText(const std::wstring& path) {
@@ -95,7 +102,7 @@ std::vector<HMODULE> ModuleHandles(HANDLE process) {
 
 } // namespace
 
-bool TerminateBySnapshotName(std::wstring_view name, DWORD sparePid) {
+bool TerminateBySnapshotName(std::wstring_view name, DWORD sparePid, DWORD* refusal) {
     const std::wstring wanted = FileNamePart(name);
     bool matched = false;
     ForEachSnapshotProcess([&](const PROCESSENTRY32W& entry) {
@@ -103,24 +110,24 @@ bool TerminateBySnapshotName(std::wstring_view name, DWORD sparePid) {
             return;
         matched = true;
         if (entry.th32ProcessID != sparePid && entry.th32ProcessID != 0)
-            EndProcess(entry.th32ProcessID);
+            EndProcess(entry.th32ProcessID, refusal);
     });
     return matched;
 }
 
-bool TerminateByLookupName(std::wstring_view name, DWORD sparePid) {
+bool TerminateByLookupName(std::wstring_view name, DWORD sparePid, DWORD* refusal) {
     DWORD previous = 0;
     for (;;) {
         const DWORD pid = FindProcessId(name);
-        if (pid == 0 || pid == sparePid || pid == previous || !EndProcess(pid))
+        if (pid == 0 || pid == sparePid || pid == previous || !EndProcess(pid, refusal))
             break;
         previous = pid;
     }
     return true;
 }
 
-bool TerminateById(DWORD pid) {
-    return pid != 0 && EndProcess(pid);
+bool TerminateById(DWORD pid, DWORD* refusal) {
+    return pid != 0 && EndProcess(pid, refusal);
 }
 
 bool IsCriticalProcess(DWORD pid) {

@@ -12,21 +12,25 @@
 
 namespace tessaly {
 
+// The ending functions below take an optional `refusal`: when an existing process could not be
+// ended (no right to open it, or the system refused), the first such error code is stored
+// there if it still holds 0. A process that is already gone is not a refusal.
+
 // Ends, with exit code 1, every process in a toolhelp snapshot whose image file name equals
 // `name` ignoring case (the whole name: "host.exe" never ends "svchost.exe"). `sparePid` is
 // left running: it is the caller, which ends itself its own way. True when any process of
 // that name was running, the spared one included.
-bool TerminateBySnapshotName(std::wstring_view name, DWORD sparePid);
+bool TerminateBySnapshotName(std::wstring_view name, DWORD sparePid, DWORD* refusal = nullptr);
 
 // Ends processes named `name` one at a time, looking each up afresh, until none is left.
 // Stops early when an ending fails, when the same process comes back (it could not be
 // ended) or when the lookup finds `sparePid`, so a protected process cannot keep it
 // looping. Always true.
-bool TerminateByLookupName(std::wstring_view name, DWORD sparePid);
+bool TerminateByLookupName(std::wstring_view name, DWORD sparePid, DWORD* refusal = nullptr);
 
 // Ends one process with exit code 1 and gives it up to a second to go, so a list read right
 // after no longer shows it. True when the system accepted the termination.
-bool TerminateById(DWORD pid);
+bool TerminateById(DWORD pid, DWORD* refusal = nullptr);
 
 // Whether Windows marks the process critical (ending it stops the system). False when it
 // cannot be read.

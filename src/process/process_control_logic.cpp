@@ -1,5 +1,6 @@
 #include "process/process_control_logic.h"
 
+#include "common/display_text.h"
 #include "common/number_format.h"
 
 namespace tessaly {
@@ -41,19 +42,23 @@ int PriorityMarkIndex(uint32_t priorityClass) {
 }
 
 std::wstring ModulesCaption(std::wstring_view name) {
-    return L"Modules Details For[ " + std::wstring(name) + L"]";
+    return L"Modules Details For[ " + DisplayText(name) + L"]";
 }
 
 std::wstring ModulesCountLine(std::wstring_view name, size_t count) {
-    return L"Number of Modules For [ " + std::wstring(name) + L"] = " + std::to_wstring(count);
+    return L"Number of Modules For [ " + DisplayText(name) + L"] = " + std::to_wstring(count);
 }
 
 std::wstring TerminateQuestion(std::wstring_view name, bool critical) {
-    std::wstring text = L"Are you sure to terminate this process\r" + std::wstring(name);
+    std::wstring text = L"Are you sure to terminate this process\r" + DisplayText(name);
     if (critical)
         text += L"\r\rWindows marks this process as critical: ending it will stop Windows at "
                 L"once.";
     return text;
+}
+
+std::wstring TerminateFailedText(std::wstring_view name, std::wstring_view reason) {
+    return DisplayText(name) + L" could not be ended.\r\r" + std::wstring(reason);
 }
 
 } // namespace tessaly

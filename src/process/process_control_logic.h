@@ -26,4 +26,7 @@ std::wstring ModulesCountLine(std::wstring_view name, size_t count);
 // that ending it takes Windows down with it.
 std::wstring TerminateQuestion(std::wstring_view name, bool critical);
 
+// What is said when a process could not be ended: its name and the system's reason.
+std::wstring TerminateFailedText(std::wstring_view name, std::wstring_view reason);
+
 } // namespace tessaly

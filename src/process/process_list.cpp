@@ -86,21 +86,21 @@ bool RowLess(const ProcessRecord& a, const ProcessRecord& b, ProcessColumn colum
     case ProcessColumn::Threads:
         return a.threadCount < b.threadCount;
     case ProcessColumn::Name:
-        return Lower(a.imageName) < Lower(b.imageName);
+        return SortKey(a.imageName) < SortKey(b.imageName);
     case ProcessColumn::Path:
-        return Lower(a.path) < Lower(b.path);
+        return SortKey(a.path) < SortKey(b.path);
     }
     return false;
 }
 
 void SortRows(std::vector<ProcessRecord>& rows, SortState state) {
-    // Texts are folded once per row rather than once per comparison.
+    // Each text's sort key is made once per row rather than once per comparison.
     if (state.column == ProcessColumn::Name || state.column == ProcessColumn::Path) {
-        std::vector<std::pair<std::wstring, size_t>> keys;
+        std::vector<std::pair<std::string, size_t>> keys;
         keys.reserve(rows.size());
         for (size_t i = 0; i < rows.size(); ++i)
             keys.emplace_back(
-                Lower(state.column == ProcessColumn::Name ? rows[i].imageName : rows[i].path), i);
+                SortKey(state.column == ProcessColumn::Name ? rows[i].imageName : rows[i].path), i);
         std::stable_sort(keys.begin(), keys.end(), [&](const auto& a, const auto& b) {
             return state.descending ? b.first < a.first : a.first < b.first;
         });

@@ -1,6 +1,7 @@
 #include "process/process_panel.h"
 
 #include "controls/report_list.h"
+#include "process/file_version.h"
 #include "shell/resource.h"
 #include "win32/platform.h"
 
@@ -148,10 +149,8 @@ void ProcessPanel::ShowDetails() {
     auto version = versions_.find(key);
     if (version == versions_.end())
         version = versions_.emplace(key, ReadVersionTexts(row->path)).first;
-    WIN32_FILE_ATTRIBUTE_DATA file{};
-    const bool sizeKnown = !row->path.empty() &&
-                           ::GetFileAttributesExW(row->path.c_str(), GetFileExInfoStandard, &file);
-    const uint64_t size = (static_cast<uint64_t>(file.nFileSizeHigh) << 32) | file.nFileSizeLow;
+    bool sizeKnown = false;
+    const uint64_t size = row->path.empty() ? 0 : FileSizeOf(row->path, sizeKnown);
     details_->Set(DetailsFor(*row, sizeKnown, size, version->second),
                   UniqueIcon(row->iconIndex >= 0 && largeIcons_
                                  ? ImageList_GetIcon(largeIcons_, row->iconIndex, ILD_TRANSPARENT)

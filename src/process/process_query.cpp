@@ -58,6 +58,8 @@ uint64_t WorkingSetOf(DWORD processId) {
     return 0;
 }
 
+constexpr const wchar_t* kIdleProcessName = L"[System Process]";
+
 bool ReadFromKernel(std::vector<ProcessRecord>& table) {
     constexpr ULONG kSystemProcessInformation = 5;
     constexpr LONG kInfoLengthMismatch = static_cast<LONG>(0xC0000004);
@@ -84,6 +86,8 @@ bool ReadFromKernel(std::vector<ProcessRecord>& table) {
         if (info->ImageNameBuffer && info->ImageNameLength)
             record.imageName = FileNamePart(
                 std::wstring_view(info->ImageNameBuffer, info->ImageNameLength / sizeof(wchar_t)));
+        else if (record.processId == 0)
+            record.imageName = kIdleProcessName; // the kernel gives it no name; toolhelp does
         record.threadCount = info->NumberOfThreads;
         record.parentId =
             static_cast<uint32_t>(reinterpret_cast<ULONG_PTR>(info->InheritedFromUniqueProcessId));
@@ -92,8 +96,7 @@ bool ReadFromKernel(std::vector<ProcessRecord>& table) {
         if (workingSet == 0 && record.processId != 0)
             workingSet = WorkingSetOf(record.processId);
         record.workingSetKb = KilobytesHalfEven(workingSet);
-        if (IsListedImageName(record.imageName))
-            table.push_back(std::move(record));
+        table.push_back(std::move(record));
         if (info->NextEntryOffset == 0)
             break;
         entry += info->NextEntryOffset;
@@ -106,8 +109,6 @@ void ReadFromSnapshot(std::vector<ProcessRecord>& table) {
     ForEachSnapshotProcess([&](const PROCESSENTRY32W& entry) {
         ProcessRecord record;
         record.imageName = FileNamePart(entry.szExeFile);
-        if (!IsListedImageName(record.imageName))
-            return;
         record.processId = entry.th32ProcessID;
         record.parentId = entry.th32ParentProcessID;
         record.threadCount = entry.cntThreads;

@@ -1,5 +1,6 @@
-// Reading the system's process table. Every process the system reports is listed; what
-// cannot be read about one (its path, usually) stays empty.
+// Reading the system's process table. Every process the system reports is listed, whatever
+// its name (a program may have no extension); what cannot be read about one (its path,
+// usually) stays empty.
 #pragma once
 
 #include <windows.h>

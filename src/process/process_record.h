@@ -9,14 +9,14 @@
 namespace tessaly {
 
 struct ProcessRecord {
-    std::wstring imageName;     // file name only, case as reported
-    uint32_t workingSetKb = 0;  // working set / 1024, halves to even
+    std::wstring imageName;    // file name only, case as reported
+    uint32_t workingSetKb = 0; // working set / 1024, halves to even
     uint32_t processId = 0;
     uint32_t threadCount = 0;
     uint32_t parentId = 0;
-    std::wstring path;          // cleaned, lower case; empty when it cannot be read
-    uint64_t creationTime = 0;  // FILETIME ticks; with the ID it names one process instance
-    int iconIndex = -1;         // the file's icon in the system image list
+    std::wstring path;         // cleaned, lower case; empty when it cannot be read
+    uint64_t creationTime = 0; // FILETIME ticks; with the ID it names one process instance
+    int iconIndex = -1;        // the file's icon in the system image list
 };
 
 // Bytes to kilobytes, rounded half to even (1,536 and 2,560 bytes both give 2).
@@ -26,7 +26,8 @@ uint32_t KilobytesHalfEven(uint64_t bytes);
 // folder as stored in the registry, every "\??\" removed.
 std::wstring CleanProcessPath(std::wstring_view path, std::wstring_view systemRoot);
 
-// A snapshot entry is listed only when its name contains "." (the idle process has none).
+// Whether a snapshot entry goes into the snapshot's own name lists (List1/List2): only names
+// containing "." (the idle process has none). The process table lists every process.
 bool IsListedImageName(std::wstring_view name);
 
 } // namespace tessaly

@@ -1,5 +1,6 @@
 #include "process/process_refresh.h"
 
+#include "common/long_path.h"
 #include "process/process_query.h"
 
 #include <windows.h>
@@ -11,7 +12,7 @@ int ProcessRowSource::IconOf(const std::wstring& path) {
     if (const auto known = icons_.find(path); known != icons_.end())
         return known->second;
     SHFILEINFOW info{};
-    if (path.empty() || !::SHGetFileInfoW(path.c_str(), 0, &info, sizeof info,
+    if (path.empty() || !::SHGetFileInfoW(ExtendedPath(path).c_str(), 0, &info, sizeof info,
                                           SHGFI_SYSICONINDEX | SHGFI_SMALLICON))
         ::SHGetFileInfoW(L".exe", FILE_ATTRIBUTE_NORMAL, &info, sizeof info,
                          SHGFI_USEFILEATTRIBUTES | SHGFI_SYSICONINDEX | SHGFI_SMALLICON);

@@ -1,11 +1,13 @@
 #include "process/process_view.h"
 
+#include "common/display_text.h"
+
 namespace tessaly {
 
 std::wstring ProcessCellText(const ProcessRecord& record, ProcessColumn column) {
     switch (column) {
     case ProcessColumn::Name:
-        return record.imageName;
+        return DisplayText(record.imageName);
     case ProcessColumn::Memory:
         return std::to_wstring(record.workingSetKb);
     case ProcessColumn::Id:
@@ -13,7 +15,7 @@ std::wstring ProcessCellText(const ProcessRecord& record, ProcessColumn column) 
     case ProcessColumn::Threads:
         return std::to_wstring(record.threadCount);
     case ProcessColumn::Path:
-        return record.path;
+        return DisplayText(record.path);
     }
     return {};
 }
@@ -26,13 +28,15 @@ ProcessDetails DetailsFor(const ProcessRecord& record, bool sizeKnown, uint64_t 
 ProcessDetails DetailsForFile(const std::wstring& name, bool sizeKnown, uint64_t fileSize,
                               const VersionTexts& version) {
     ProcessDetails details;
-    details.name = name;
-    details.size = (sizeKnown ? std::to_wstring(fileSize) : std::wstring()) + L" Byte";
+    const std::wstring shown = DisplayText(name);
+    details.name = shown;
+    // An unknown size shows nothing rather than a unit with no number.
+    details.size = sizeKnown ? std::to_wstring(fileSize) + L" Byte" : std::wstring();
     details.company = version.company;
     details.description = version.description;
     details.version = version.fileVersion;
-    details.readMoreLink = L"Read more about " + name;
-    details.terminateLink = L"Terminate " + name + L" Process";
+    details.readMoreLink = L"Read more about " + shown;
+    details.terminateLink = L"Terminate " + shown + L" Process";
     return details;
 }
 

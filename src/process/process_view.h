@@ -14,7 +14,7 @@ std::wstring ProcessCellText(const ProcessRecord& record, ProcessColumn column);
 // The details area of the selected row.
 struct ProcessDetails {
     std::wstring name;
-    std::wstring size; // bytes + " Byte"; only " Byte" when the file cannot be read
+    std::wstring size; // bytes + " Byte"; empty when the file cannot be read
     std::wstring company;
     std::wstring description;
     std::wstring version;

@@ -62,6 +62,20 @@ bool ReadNode(const Block& block, size_t offset, size_t limit, Node& node) {
     return true;
 }
 
+wchar_t AsciiLower(uint16_t c) {
+    return static_cast<wchar_t>(c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c);
+}
+
+bool KeyIsNoCase(const Block& block, const Node& node, std::wstring_view name) {
+    if ((node.keyEnd - node.keyBegin) / 2 != name.size())
+        return false;
+    for (size_t i = 0; i < name.size(); ++i)
+        if (AsciiLower(block.Word(node.keyBegin + 2 * i)) !=
+            AsciiLower(static_cast<uint16_t>(name[i])))
+            return false;
+    return true;
+}
+
 bool KeyIs(const Block& block, const Node& node, std::string_view name) {
     if ((node.keyEnd - node.keyBegin) / 2 != name.size())
         return false;
@@ -135,17 +149,23 @@ std::wstring StringValue(const Block& block, const Node& node) {
     return text;
 }
 
+// Calls `visit` with each child of the block's root (StringFileInfo, VarFileInfo, ...); nothing
+// when the data holds no root.
+template <class Visit> void ForEachTopChild(const uint8_t* data, size_t size, Visit visit) {
+    if (data == nullptr)
+        return;
+    const Block block(data);
+    Node root;
+    if (!ReadNode(block, 0, size, root))
+        return;
+    ForEachChild(block, root, [&](const Node& child) { visit(block, child); });
+}
+
 } // namespace
 
 VersionStrings ScanVersionBlock(const uint8_t* data, size_t size) {
     VersionStrings strings;
-    if (data == nullptr)
-        return strings;
-    const Block block(data);
-    Node root;
-    if (!ReadNode(block, 0, size, root))
-        return strings;
-    ForEachChild(block, root, [&](const Node& info) {
+    ForEachTopChild(data, size, [&](const Block& block, const Node& info) {
         if (!KeyIs(block, info, "StringFileInfo"))
             return;
         ForEachChild(block, info, [&](const Node& table) {
@@ -159,6 +179,41 @@ VersionStrings ScanVersionBlock(const uint8_t* data, size_t size) {
         });
     });
     return strings;
+}
+
+std::optional<Translation> FirstTranslation(const uint8_t* data, size_t size) {
+    std::optional<Translation> first;
+    ForEachTopChild(data, size, [&](const Block& block, const Node& info) {
+        if (first || !KeyIsNoCase(block, info, L"VarFileInfo"))
+            return;
+        ForEachChild(block, info, [&](const Node& var) {
+            // The pair must lie within the entry and within what its length says.
+            if (first || !KeyIsNoCase(block, var, L"Translation") || var.valueLength < 4 ||
+                var.valueBegin > var.end || var.end - var.valueBegin < 4)
+                return;
+            first = Translation{block.Word(var.valueBegin), block.Word(var.valueBegin + 2)};
+        });
+    });
+    return first;
+}
+
+std::optional<std::wstring> FindVersionString(const uint8_t* data, size_t size,
+                                              std::wstring_view table, std::wstring_view key) {
+    std::optional<std::wstring> found;
+    ForEachTopChild(data, size, [&](const Block& block, const Node& info) {
+        if (found || !KeyIsNoCase(block, info, L"StringFileInfo"))
+            return;
+        ForEachChild(block, info, [&](const Node& strings) {
+            if (found || !KeyIsNoCase(block, strings, table))
+                return;
+            ForEachChild(block, strings, [&](const Node& entry) {
+                // A String cut off by the end of the data would give a cut-off text.
+                if (!found && entry.whole && KeyIsNoCase(block, entry, key))
+                    found = StringValue(block, entry);
+            });
+        });
+    });
+    return found;
 }
 
 std::wstring TranslationKey(uint16_t language, uint16_t codePage) {

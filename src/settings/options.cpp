@@ -14,7 +14,9 @@ namespace {
 bool Ticked(const SettingsStore& store, const wchar_t* name) {
     return store.Number(kOptionKey, name) == 1;
 }
-const wchar_t* Flag(bool on) { return on ? L"1" : L"0"; }
+const wchar_t* Flag(bool on) {
+    return on ? L"1" : L"0";
+}
 } // namespace
 
 OptionsModel LoadOptions(const SettingsStore& store) {
@@ -22,7 +24,7 @@ OptionsModel LoadOptions(const SettingsStore& store) {
     model.autoRefresh = Ticked(store, kRefresh);
     if (auto seconds = store.Read(kOptionKey, kRefreshSeconds)) {
         model.hasSeconds = true;
-        model.seconds = *seconds;
+        model.seconds = seconds->substr(0, kSecondsTextLimit);
         model.secondsNumber = static_cast<int>(std::clamp(LeadingNumber(*seconds), 0.0, 3600.0));
     }
     model.autostart = Ticked(store, kLoad);
@@ -40,12 +42,17 @@ std::wstring AutostartCommand(std::wstring_view programFolder) {
 SaveResult SaveOptions(const SettingsStore& store, HKEY userRoot, const OptionsModel& model,
                        std::wstring_view programFolder) {
     SaveResult result;
+    const double seconds = LeadingNumber(model.seconds);
+    if (!(seconds >= 0 && seconds <= kLongestRefreshSeconds)) {
+        result.secondsRefused = true;
+        return result;
+    }
     const auto save = [&](const wchar_t* name, std::wstring_view value) {
         if (store.Write(kOptionKey, name, value) == SettingsStore::Stored::Failed)
             result.failed.push_back(name);
     };
     save(kRefresh, Flag(model.autoRefresh));
-    save(kRefreshSeconds, ShortestNumber(LeadingNumber(model.seconds)));
+    save(kRefreshSeconds, ShortestNumber(seconds));
     save(kLoad, Flag(model.autostart));
     save(kLoadType, Flag(model.autostart));
     save(kStartupMonitor, Flag(model.startupMonitor));
@@ -61,6 +68,9 @@ SaveResult SaveOptions(const SettingsStore& store, HKEY userRoot, const OptionsM
 }
 
 std::wstring SaveMessage(const SaveResult& result) {
+    if (result.secondsRefused)
+        return L"The refresh interval must be a number of seconds from 0 to 86400.\r\n"
+               L"Nothing was saved.";
     if (result.ok())
         return L"Settings Successfully Saved";
     std::wstring message = L"These settings could not be saved:";

@@ -10,13 +10,17 @@
 namespace tessaly {
 
 struct OptionsModel {
-    bool autoRefresh = false;   // Check1
-    std::wstring seconds;       // Text1, as stored
-    bool hasSeconds = false;    // "reftm" exists
-    int secondsNumber = 0;      // UpDown1
-    bool autostart = false;     // Check2
+    bool autoRefresh = false;    // Check1
+    std::wstring seconds;        // Text1, as stored
+    bool hasSeconds = false;     // "reftm" exists
+    int secondsNumber = 0;       // UpDown1
+    bool autostart = false;      // Check2
     bool startupMonitor = false; // Check3
 };
+
+// The most of a stored "reftm" text the dialog shows: a number of seconds needs far fewer
+// characters, and a huge text would only stall the edit box.
+inline constexpr size_t kSecondsTextLimit = 32;
 
 OptionsModel LoadOptions(const SettingsStore& store);
 
@@ -27,10 +31,12 @@ std::wstring AutostartCommand(std::wstring_view programFolder);
 
 struct SaveResult {
     std::vector<std::wstring> failed; // names of the values that could not be stored
-    bool ok() const { return failed.empty(); }
+    bool secondsRefused = false;      // the seconds were out of range; nothing was written
+    bool ok() const { return failed.empty() && !secondsRefused; }
 };
 
-// Writes every value in the dialog's order; the Run value under `userRoot`.
+// Writes every value in the dialog's order; the Run value under `userRoot`. Seconds whose
+// leading number lies outside 0 to 86400 are refused, and then nothing is written.
 SaveResult SaveOptions(const SettingsStore& store, HKEY userRoot, const OptionsModel& model,
                        std::wstring_view programFolder);
 

@@ -18,6 +18,7 @@ void OptionsDialog::OnInit() {
     ::SendDlgItemMessageW(hwnd(), IDC_UPDOWN1, UDM_SETBUDDY,
                           reinterpret_cast<WPARAM>(::GetDlgItem(hwnd(), IDC_TEXT1)), 0);
     ::SendDlgItemMessageW(hwnd(), IDC_UPDOWN1, UDM_SETRANGE32, 0, 3600);
+    ::SendDlgItemMessageW(hwnd(), IDC_TEXT1, EM_LIMITTEXT, kSecondsTextLimit, 0);
     Put(LoadOptions(store_));
 }
 

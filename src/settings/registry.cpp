@@ -21,8 +21,11 @@ UniqueRegKey OpenKey(HKEY root, std::wstring_view subKey, REGSAM access, LONG* s
 } // namespace
 
 namespace {
-// Reads one value of an open key as text; see fReadValue.
-bool ReadOpenKey(HKEY key, std::wstring_view valueName, std::wstring& value) {
+enum class ReadResult { Missing, Text, OtherType };
+
+// Reads one value of an open key as text; see fReadValue. A value of a type that has no text
+// form leaves `value` as it came in and says so.
+ReadResult ReadOpenKey(HKEY key, std::wstring_view valueName, std::wstring& value) {
     const std::wstring name(valueName);
     std::vector<BYTE> data(1024);
     DWORD type = 0;
@@ -37,7 +40,7 @@ bool ReadOpenKey(HKEY key, std::wstring_view valueName, std::wstring& value) {
     }
     if (status != ERROR_SUCCESS) {
         value.clear();
-        return false;
+        return ReadResult::Missing;
     }
     switch (type) {
     case REG_SZ:
@@ -48,28 +51,34 @@ bool ReadOpenKey(HKEY key, std::wstring_view valueName, std::wstring& value) {
         if (nul != std::wstring::npos)
             text.resize(nul);
         value = std::move(text);
-        break;
+        return ReadResult::Text;
     }
     case REG_DWORD:
-        if (data.size() >= sizeof(DWORD))
+        if (data.size() >= sizeof(DWORD)) {
             value = DwordValueText(*reinterpret_cast<const DWORD*>(data.data()));
-        break;
+            return ReadResult::Text;
+        }
+        return ReadResult::OtherType;
     default:
-        break;
+        return ReadResult::OtherType;
     }
-    return true;
+}
+
+ReadResult ReadValue(HKEY root, std::wstring_view subKey, std::wstring_view valueName,
+                     std::wstring& value) {
+    // Query rights only: an account that may not write the machine hive can still read it.
+    const UniqueRegKey key = OpenKey(root, subKey, KEY_QUERY_VALUE);
+    if (!key) {
+        value.clear();
+        return ReadResult::Missing;
+    }
+    return ReadOpenKey(key.get(), valueName, value);
 }
 } // namespace
 
 bool fReadValue(HKEY root, std::wstring_view subKey, std::wstring_view valueName,
                 std::wstring& value) {
-    // Query rights only: an account that may not write the machine hive can still read it.
-    const UniqueRegKey key = OpenKey(root, subKey, KEY_QUERY_VALUE);
-    if (!key) {
-        value.clear();
-        return false;
-    }
-    return ReadOpenKey(key.get(), valueName, value);
+    return ReadValue(root, subKey, valueName, value) != ReadResult::Missing;
 }
 
 LONG WriteValueStatus(HKEY root, std::wstring_view subKey, std::wstring_view valueName,
@@ -129,9 +138,13 @@ LONG DeleteValueStatus(HKEY root, std::wstring_view subKey, std::wstring_view va
 
 std::optional<std::wstring> SettingsStore::Read(std::wstring_view subKey,
                                                 std::wstring_view name) const {
-    std::wstring value;
-    if (fReadValue(user_, subKey, name, value) || fReadValue(machine_, subKey, name, value))
-        return value;
+    // A value with no text form (binary, say) counts as absent, so a stray per-user value of
+    // another type does not hide the machine's.
+    for (const HKEY root : {user_, machine_}) {
+        std::wstring value;
+        if (ReadValue(root, subKey, name, value) == ReadResult::Text)
+            return value;
+    }
     return std::nullopt;
 }
 

@@ -11,6 +11,8 @@ inline constexpr const wchar_t* kStateKey = L"software\\orvix\\tessaly\\";
 
 inline constexpr const wchar_t* kRefresh = L"refresh";
 inline constexpr const wchar_t* kRefreshSeconds = L"reftm";
+// The longest refresh interval "reftm" may hold: a day.
+inline constexpr double kLongestRefreshSeconds = 24 * 3600;
 inline constexpr const wchar_t* kLoad = L"load";
 inline constexpr const wchar_t* kLoadType = L"loadtype";
 inline constexpr const wchar_t* kStartupMonitor = L"startup monitor";

@@ -1,5 +1,6 @@
 #include "shell/main_window.h"
 
+#include "common/display_text.h"
 #include "common/text.h"
 #include "controls/status_bar_paint.h"
 #include "memory/memory_figures.h"
@@ -143,7 +144,8 @@ void MainWindow::PaintCaptions(HDC dc) {
     const int mode = ::SetBkMode(dc, TRANSPARENT);
     HGDIOBJ oldFont = ::SelectObject(dc, font_.get());
     const COLORREF oldColour = ::SetTextColor(dc, ::GetSysColor(COLOR_GRAYTEXT));
-    Label8.Paint(dc, DT_LEFT | DT_TOP | DT_END_ELLIPSIS);
+    // Two lines, so the note reads whole at the default size; a smaller window cuts the last.
+    Label8.Paint(dc, DT_LEFT | DT_TOP | DT_WORDBREAK | DT_EDITCONTROL | DT_END_ELLIPSIS);
     ::SetTextColor(dc, kNavColour);
     ::SelectObject(dc, titleFont_.get());
     Label2_26.Paint(dc, DT_LEFT | DT_TOP);
@@ -277,11 +279,11 @@ void MainWindow::Layout() {
     const int left = navWidth + margin, right = client.right - margin;
     Label2_26.Move(hwnd(), {left, s(10), left + s(300), s(40)});
     // The note takes the whole width where the process count is not shown.
-    Label8.Move(hwnd(), {left, s(40), right - (view_ == View::Processes ? s(240) : 0), s(58)});
+    Label8.Move(hwnd(), {left, s(40), right - (view_ == View::Processes ? s(240) : 0), s(74)});
     processCaption_ = {right - s(230), s(40), right - s(60), s(58)};
     ::MoveWindow(lblProcessNo, right - s(56), s(40), s(56), s(18), TRUE);
     const int dpi = static_cast<int>(WindowDpi(hwnd()));
-    const RECT panel{left, s(64), right, client.bottom - margin};
+    const RECT panel{left, s(78), right, client.bottom - margin};
     // The lists stand above the details area they share.
     const RECT details{left, panel.bottom - DetailsArea::Height(dpi), right, panel.bottom};
     panel_.Layout({left, panel.top, right, details.top - s(10)});
@@ -400,10 +402,13 @@ void MainWindow::OnProcessesLoaded(std::unique_ptr<LoadResult> result) {
     ::SetCursor(::LoadCursorW(nullptr, IDC_ARROW));
     ::KillTimer(hwnd(), kWaitTimer);
     Form3.Close();
+    // A rebuild (the first load, "Process", Refresh, after ending a process) hands the list the
+    // keyboard with row 1 selected, unless the window is out of sight or a dialog holds it.
+    if (result->keep == ProcessPanel::Keep::Nothing && ::IsWindowVisible(hwnd()) &&
+        ::IsWindowEnabled(hwnd()))
+        ::SetFocus(panel_.List());
     if (!firstLoadDone_) {
         firstLoadDone_ = true;
-        if (!options_.startHidden)
-            ::SetFocus(panel_.List());
         ::SetTimer(hwnd(), kCompanionTimer, USER_TIMER_MINIMUM, nullptr);
         if (options_.openPanelAtLoad)
             LoadProcesses(ProcessPanel::Keep::Nothing); // "g": the panel is built once more
@@ -422,7 +427,7 @@ void MainWindow::ShowProcessMenu(POINT at) {
     if (!row)
         return;
     HMENU menu = ::GetSubMenu(contextMenu_.get(), 0);
-    const std::wstring terminate = L"Terminate " + row->imageName + L" Process";
+    const std::wstring terminate = L"Terminate " + MenuText(row->imageName) + L" Process";
     ::ModifyMenuW(menu, IDM_BB_TERMINATE, MF_BYCOMMAND | MF_STRING, IDM_BB_TERMINATE,
                   terminate.c_str());
     const int mark = PriorityMarkIndex(QueryPriority(row->processId));
@@ -447,14 +452,19 @@ void MainWindow::TerminateSelected() {
     const DWORD self = ::GetCurrentProcessId();
     // This program is ended last and its own way, so its tray icon and hotkey go with it.
     const bool endsSelf = pid == self || EqualsNoCase(name, FileNamePart(ModulePath()));
-    TerminateBySnapshotName(name, self);
-    TerminateByLookupName(name, self);
+    DWORD refusal = 0;
+    TerminateBySnapshotName(name, self, &refusal);
+    TerminateByLookupName(name, self, &refusal);
     if (pid != self)
-        TerminateById(pid);
+        TerminateById(pid, &refusal);
     if (endsSelf) {
         ::DestroyWindow(hwnd());
         return;
     }
+    // Saying nothing would leave the user believing it ended.
+    if (refusal != 0)
+        ::MessageBoxW(hwnd(), TerminateFailedText(name, ErrorText(refusal)).c_str(), kCaption,
+                      MB_OK | MB_ICONWARNING);
     LoadProcesses(ProcessPanel::Keep::Nothing);
 }
 
@@ -465,7 +475,7 @@ void MainWindow::SetSelectedPriority(DWORD priorityClass) {
 
 void MainWindow::ShowModules() {
     const ProcessRecord* row = panel_.Selected();
-    if (!row)
+    if (!row || BringOwnerDialogToFront(hwnd()))
         return;
     frmModules = std::make_unique<ModulesDialog>();
     frmModules->Show(hwnd(), row->processId, row->imageName, row->path);
@@ -547,14 +557,14 @@ void MainWindow::OnStatusTick() {
         UpdateStatusBar();
 }
 
-void MainWindow::UpdateStatusBar() {
+void MainWindow::UpdateStatusBar(bool readCpu) {
     if (!CpuSampler_)
         return; // start-up has not finished; the first tick fills the bar
     // A text is made, and its part repainted, only when the figure behind it changed.
     const int processes = SysInfo.ProcessCount();
     if (std::exchange(statusFigures_.processes, processes) != processes)
         SetStatusText(0, ProcessCountText(processes));
-    const int cpu = CpuSampler_->Query();
+    const int cpu = readCpu ? CpuSampler_->Query() : statusFigures_.cpu;
     if (cpu != statusFigures_.cpu)
         if (auto text = CpuUsageText(cpu)) {
             statusFigures_.cpu = cpu;
@@ -681,11 +691,15 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         statusFigures_ = {}; // the next tick writes them in the new format
         return Default(message, wParam, lParam);
     case WM_SHOWWINDOW:
-        // Back from the tray or the hotkey: the panel and the bar catch up at once.
+        // Back from the tray or the hotkey: the panel and the bar catch up at once. The CPU
+        // figure starts from a fresh sample, so its first reading covers the last second, not
+        // the whole time the window was hidden; until then the bar shows the last one.
         if (wParam && memoryPanel_.Visible())
             ShowMemoryFigures();
+        if (wParam && CpuSampler_)
+            CpuSampler_->Initialize();
         if (wParam)
-            UpdateStatusBar();
+            UpdateStatusBar(false);
         return Default(message, wParam, lParam);
     case WM_GETMINMAXINFO: {
         auto* info = reinterpret_cast<MINMAXINFO*>(lParam);

@@ -97,7 +97,7 @@ private:
     bool MemoryPanelSeen() const;
     void OnMemoryTick();
     void OnStatusTick();
-    void UpdateStatusBar();
+    void UpdateStatusBar(bool readCpu = true);
     void SetStatusText(int part, std::wstring text);
     void CheckStartupEntries();
     enum class View { Processes, Memory, MemoryOptions };

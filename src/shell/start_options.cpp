@@ -1,6 +1,7 @@
 #include "shell/start_options.h"
 
 #include "common/text.h"
+#include "settings/setting_names.h"
 
 #include <cmath>
 
@@ -39,13 +40,13 @@ HotkeySetting HotkeyFromSettings(std::wstring_view enabledText, std::wstring_vie
 }
 
 unsigned RefreshIntervalMs(double refreshSeconds) {
-    // The nudge keeps decimal seconds whole: 1.001 * 1000 is 1000.9999999999999 in binary.
-    const double ms = std::floor(refreshSeconds * 1000 * (1 + 1e-12));
     // Negative or absurd values would make a timer that never or always fires; the default
     // serves better than either.
-    if (!(ms >= 1) || ms > 24.0 * 3600 * 1000)
+    if (!(refreshSeconds > 0) || refreshSeconds > settings::kLongestRefreshSeconds)
         return 15000;
-    return static_cast<unsigned>(ms);
+    // The nudge keeps decimal seconds whole: 1.001 * 1000 is 1000.9999999999999 in binary.
+    const double ms = std::floor(refreshSeconds * 1000 * (1 + 1e-12));
+    return ms < 1000 ? 1000 : static_cast<unsigned>(ms);
 }
 
 int CentredPosition(int screenOrigin, int screenSize, int size) {

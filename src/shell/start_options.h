@@ -27,8 +27,9 @@ struct HotkeySetting {
 // is not empty. The character code is taken as is, without any change of case.
 HotkeySetting HotkeyFromSettings(std::wstring_view enabledText, std::wstring_view keyText);
 
-// "reftm" seconds to the refresh timer interval: 0 (or anything below one millisecond)
-// means the default of 15 s.
+// "reftm" seconds to the refresh timer interval. 0, a negative number, one that is not finite
+// and one over a day mean the default of 15 s; anything under a second runs at one second,
+// since rebuilding the list more often only keeps a core busy.
 unsigned RefreshIntervalMs(double refreshSeconds);
 
 // Left (or top) that centres a window of `size` on a screen of `screen`; a window larger

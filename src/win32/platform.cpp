@@ -50,6 +50,29 @@ wchar_t FoldCase(wchar_t c) {
     return folded;
 }
 
+std::string SortKey(std::wstring_view text) {
+    if (text.empty())
+        return {};
+    // Digits by value came with Windows 7; a system without it sorts them as characters.
+    for (const DWORD flags : {DWORD{LCMAP_SORTKEY | NORM_IGNORECASE | SORT_DIGITSASNUMBERS},
+                              DWORD{LCMAP_SORTKEY | NORM_IGNORECASE}}) {
+        const int length =
+            ::LCMapStringEx(LOCALE_NAME_USER_DEFAULT, flags, text.data(),
+                            static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr, 0);
+        if (length <= 0)
+            continue;
+        std::string key(static_cast<size_t>(length), '\0');
+        if (::LCMapStringEx(LOCALE_NAME_USER_DEFAULT, flags, text.data(),
+                            static_cast<int>(text.size()), reinterpret_cast<wchar_t*>(key.data()),
+                            length, nullptr, nullptr, 0) > 0) {
+            key.resize(key.size() - 1); // the key's own terminating zero
+            return key;
+        }
+    }
+    return std::string(reinterpret_cast<const char*>(Lower(text).data()),
+                       text.size() * sizeof(wchar_t));
+}
+
 namespace {
 // The user's separators, read once and again after a settings change: the memory figures are
 // formatted ten times a second, and reading the locale is not free.

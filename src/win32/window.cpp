@@ -9,7 +9,8 @@ Window::~Window() {
     }
 }
 
-bool Window::RegisterClassOnce(const wchar_t* className, HICON icon, HBRUSH background, UINT style) {
+bool Window::RegisterClassOnce(const wchar_t* className, HICON icon, HBRUSH background,
+                               UINT style) {
     WNDCLASSEXW existing{sizeof existing};
     if (::GetClassInfoExW(::GetModuleHandleW(nullptr), className, &existing))
         return true;
@@ -35,7 +36,8 @@ LRESULT Window::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     return Default(message, wParam, lParam);
 }
 
-LRESULT CALLBACK Window::StaticProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+LRESULT CALLBACK Window::StaticProc(HWND hwnd, UINT message, WPARAM wParam,
+                                    LPARAM lParam) noexcept {
     Window* self = nullptr;
     if (message == WM_NCCREATE) {
         self = static_cast<Window*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
@@ -66,14 +68,42 @@ Dialog::~Dialog() {
     }
 }
 
+namespace {
+constexpr const wchar_t* kOwnerDialogProperty = L"Tessaly.OwnerDialog";
+
+HWND TopLevel(HWND window) {
+    HWND root = window ? ::GetAncestor(window, GA_ROOT) : nullptr;
+    return root ? root : window;
+}
+} // namespace
+
+bool BringOwnerDialogToFront(HWND owner) {
+    const HWND top = TopLevel(owner);
+    if (!top)
+        return false;
+    const auto open = static_cast<HWND>(::GetPropW(top, kOwnerDialogProperty));
+    if (!open || !::IsWindow(open))
+        return false;
+    ::ShowWindow(open, SW_SHOW);
+    ::SetForegroundWindow(open);
+    ::SetActiveWindow(open);
+    return true;
+}
+
 INT_PTR Dialog::RunModal(HWND owner, int templateId) {
+    if (BringOwnerDialogToFront(owner))
+        return 0;
     modal_ = true;
+    holdsOwner_ = true;
     return ::DialogBoxParamW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(templateId), owner,
                              &Dialog::StaticProc, reinterpret_cast<LPARAM>(this));
 }
 
-HWND Dialog::CreateModeless(HWND owner, int templateId) {
+HWND Dialog::CreateModeless(HWND owner, int templateId, bool holdsOwner) {
+    if (holdsOwner && BringOwnerDialogToFront(owner))
+        return nullptr;
     modal_ = false;
+    holdsOwner_ = holdsOwner;
     return ::CreateDialogParamW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(templateId), owner,
                                 &Dialog::StaticProc, reinterpret_cast<LPARAM>(this));
 }
@@ -103,12 +133,20 @@ void Dialog::OnCommand(int id, int, HWND) {
         End(id);
 }
 
-INT_PTR CALLBACK Dialog::StaticProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+INT_PTR CALLBACK Dialog::StaticProc(HWND hwnd, UINT message, WPARAM wParam,
+                                    LPARAM lParam) noexcept {
     Dialog* self = nullptr;
     if (message == WM_INITDIALOG) {
         self = reinterpret_cast<Dialog*>(lParam);
         self->hwnd_ = hwnd;
         ::SetWindowLongPtrW(hwnd, DWLP_USER, lParam);
+        self->heldOwner_ = nullptr;
+        if (self->holdsOwner_) {
+            if (const HWND owner = TopLevel(::GetWindow(hwnd, GW_OWNER))) {
+                ::SetPropW(owner, kOwnerDialogProperty, hwnd);
+                self->heldOwner_ = owner;
+            }
+        }
     } else {
         self = reinterpret_cast<Dialog*>(::GetWindowLongPtrW(hwnd, DWLP_USER));
     }
@@ -119,6 +157,11 @@ INT_PTR CALLBACK Dialog::StaticProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
         result = self->OnMessage(message, wParam, lParam);
     } catch (...) {
         result = FALSE;
+    }
+    if (message == WM_DESTROY && self->heldOwner_) {
+        if (::GetPropW(self->heldOwner_, kOwnerDialogProperty) == hwnd)
+            ::RemovePropW(self->heldOwner_, kOwnerDialogProperty);
+        self->heldOwner_ = nullptr;
     }
     if (message == WM_NCDESTROY) {
         ::SetWindowLongPtrW(hwnd, DWLP_USER, 0);

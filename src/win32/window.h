@@ -34,6 +34,11 @@ private:
     HWND hwnd_ = nullptr;
 };
 
+// Dialogs that disable their owner come one at a time: the open one is recorded on its owner,
+// and a request for another brings it to the front instead. True when one was open (it is now
+// in front); false when the owner is free.
+bool BringOwnerDialogToFront(HWND owner);
+
 // Modal and modeless dialogs from a resource template, one class per dialog.
 class Dialog {
 public:
@@ -43,8 +48,11 @@ public:
     virtual ~Dialog();
 
     HWND hwnd() const { return hwnd_; }
+    // Both keep to the one-at-a-time rule above for dialogs that disable the owner (every modal
+    // one; a modeless one when `holdsOwner`): while another such dialog is open they bring that
+    // one to the front and return 0 (nullptr) without making this one.
     INT_PTR RunModal(HWND owner, int templateId);
-    HWND CreateModeless(HWND owner, int templateId);
+    HWND CreateModeless(HWND owner, int templateId, bool holdsOwner = false);
 
 protected:
     // Returns TRUE when the message was handled, as a dialog procedure does.
@@ -57,6 +65,8 @@ private:
                                        LPARAM lParam) noexcept;
     HWND hwnd_ = nullptr;
     bool modal_ = false;
+    bool holdsOwner_ = false;
+    HWND heldOwner_ = nullptr; // where this dialog is recorded while open
 
 protected:
     void End(INT_PTR result);

@@ -5,6 +5,7 @@
 // a second.
 #include "shell/main_window.h"
 
+#include "memory/memory_figures.h"
 #include "process/process_list.h"
 #include "settings/registry.h"
 #include "settings/setting_names.h"
@@ -381,6 +382,45 @@ std::optional<ULONGLONG> MsUntil(const std::function<bool()>& done, DWORD ms) {
             return std::nullopt;
         ::Sleep(10);
     }
+}
+
+// The user's decimal separator set to `decimal` while alive, as Regional Settings would.
+class DecimalSeparator {
+public:
+    explicit DecimalSeparator(const wchar_t* decimal) : before_(LocaleText(LOCALE_SDECIMAL, L".")) {
+        ::SetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, decimal);
+        RefreshNumberFormat();
+    }
+    ~DecimalSeparator() {
+        ::SetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, before_.c_str());
+        RefreshNumberFormat();
+    }
+
+private:
+    std::wstring before_;
+};
+
+TEST(MemoryLabelsTest, EveryFigureTakesTheUsersDecimalSeparator) {
+    const DecimalSeparator comma(L",");
+    ASSERT_EQ(LocaleText(LOCALE_SDECIMAL, L"."), L",");
+    // 24,107 MB in all, 22,386.7 MB free: the scale's quarters have fractions.
+    const uint64_t mb = 1048576;
+    const MemoryLabels labels = ComputeMemoryLabels(24107 * mb, 22386 * mb + 7 * mb / 10 + 1);
+    const struct {
+        const std::wstring& text;
+        const wchar_t* expected;
+    } cases[] = {
+        {labels.availableRam, L"22386,70 MB"},
+        {labels.maxPhysicalRam, L"24107 Mb"},
+        {labels.threeQuarters, L"18080,25 Mb"},
+        {labels.halfTotal, L"12053 Mb"},
+        {labels.quarter, L"6026,75 Mb"},
+        {labels.freeMb, L"22387 Mb"},
+        {labels.usedMb, L"1720 Mb"},
+        {labels.freeShare, L"(92%)"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(c.text, c.expected);
 }
 
 TEST(WatchedSettingsKeyTest, FollowsTheKeyAsItComesChangesAndGoes) {

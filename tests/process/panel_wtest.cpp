@@ -23,6 +23,7 @@
 #include <cstdio>
 #include <cwchar>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -47,6 +48,16 @@ using test::Watch;
 std::wstring Folded(std::wstring text) {
     ::CharLowerBuffW(text.data(), static_cast<DWORD>(text.size()));
     return text;
+}
+
+// Order as the system compares texts for the user, ignoring case, digits by value where it can.
+bool LocaleLess(const std::wstring& a, const std::wstring& b) {
+    for (const DWORD flags :
+         {DWORD{NORM_IGNORECASE | SORT_DIGITSASNUMBERS}, DWORD{NORM_IGNORECASE}})
+        if (const int order = ::CompareStringEx(LOCALE_NAME_USER_DEFAULT, flags, a.c_str(), -1,
+                                                b.c_str(), -1, nullptr, nullptr, 0))
+            return order == CSTR_LESS_THAN;
+    return a < b;
 }
 
 // --- The list view, read the way another program would see it ---
@@ -145,6 +156,58 @@ private:
     ULONGLONG deadline_;
     UINT_PTR timer_ = 0;
     bool acted_ = false;
+};
+
+// While alive, counts the dialogs of this thread owned by `owner`, every 20 ms, and from
+// `closeAfterMs` on closes them one per tick, newest first, as Esc would.
+class DialogWatch {
+public:
+    DialogWatch(HWND owner, ULONGLONG closeAfterMs)
+        : owner_(owner), closeAt_(::GetTickCount64() + closeAfterMs) {
+        current_ = this;
+        timer_ = ::SetTimer(nullptr, 0, 20, &DialogWatch::Tick);
+    }
+    ~DialogWatch() {
+        ::KillTimer(nullptr, timer_);
+        current_ = nullptr;
+    }
+    DialogWatch(const DialogWatch&) = delete;
+    DialogWatch& operator=(const DialogWatch&) = delete;
+
+    int most() const { return most_; }
+    bool allClosed() const { return closing_ && Owned().empty(); }
+
+private:
+    std::vector<HWND> Owned() const {
+        std::vector<HWND> found;
+        for (HWND w = ::GetTopWindow(nullptr); w; w = ::GetWindow(w, GW_HWNDNEXT)) {
+            wchar_t cls[16] = {};
+            ::GetClassNameW(w, cls, static_cast<int>(std::size(cls)));
+            if (std::wcscmp(cls, kDialogClass) == 0 && ::IsWindowVisible(w) &&
+                ::GetWindow(w, GW_OWNER) == owner_)
+                found.push_back(w);
+        }
+        return found;
+    }
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
+        DialogWatch* self = current_;
+        if (!self)
+            return;
+        const std::vector<HWND> open = self->Owned();
+        self->most_ = std::max(self->most_, static_cast<int>(open.size()));
+        if (::GetTickCount64() < self->closeAt_)
+            return;
+        self->closing_ = true;
+        if (!open.empty())
+            ::PostMessageW(open.front(), WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    }
+
+    static inline DialogWatch* current_ = nullptr;
+    HWND owner_;
+    ULONGLONG closeAt_;
+    UINT_PTR timer_ = 0;
+    int most_ = 0;
+    bool closing_ = false;
 };
 
 // What the process menu showed while it was open.
@@ -445,8 +508,8 @@ TEST_F(ProcessPanelTest, HeaderClicksSortByValueThenByNameAndTheButtonStartsOver
     EXPECT_FALSE(panel().Sort().descending);
     std::vector<std::wstring> names;
     for (int i = 0; i < ItemCount(list()); ++i)
-        names.push_back(Folded(CellText(list(), i, ProcessColumn::Name)));
-    EXPECT_TRUE(std::is_sorted(names.begin(), names.end()));
+        names.push_back(CellText(list(), i, ProcessColumn::Name));
+    EXPECT_TRUE(std::is_sorted(names.begin(), names.end(), LocaleLess));
     EXPECT_GT(RowOf(helper(2).process.id()), RowOf(helper(0).process.id()));
     EXPECT_GT(RowOf(helper(2).process.id()), RowOf(helper(1).process.id()));
     arrows(ProcessColumn::Name, HDF_SORTUP);
@@ -462,8 +525,8 @@ TEST_F(ProcessPanelTest, HeaderClicksSortByValueThenByNameAndTheButtonStartsOver
     arrows(ProcessColumn::Name, HDF_SORTUP);
     names.clear();
     for (const ProcessRecord& row : panel().Rows())
-        names.push_back(Folded(row.imageName));
-    EXPECT_TRUE(std::is_sorted(names.begin(), names.end()));
+        names.push_back(row.imageName);
+    EXPECT_TRUE(std::is_sorted(names.begin(), names.end(), LocaleLess));
     EXPECT_EQ(panel().SelectedRow(), 1);
     EXPECT_EQ(SelectedItem(list()), 0);
     EXPECT_EQ(panel().ShownDetails().name, panel().Rows().front().imageName);
@@ -589,6 +652,86 @@ TEST_F(ProcessPanelTest, ModulesDialogListsTheProcessAndHoldsTheWindow) {
     ::SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
     EXPECT_TRUE(PumpUntil([&] { return !::IsWindow(dialog); }, 5000));
     EXPECT_TRUE(::IsWindowEnabled(window().hwnd()));
+}
+
+TEST_F(ProcessPanelTest, AProcessThatCannotBeEndedIsSaidSo) {
+    // Nobody but this test (which holds the handle CreateProcess gave) may open it at all.
+    SECURITY_DESCRIPTOR closed{};
+    ASSERT_TRUE(::InitializeSecurityDescriptor(&closed, SECURITY_DESCRIPTOR_REVISION));
+    ASSERT_TRUE(::SetSecurityDescriptorDacl(&closed, TRUE, nullptr, FALSE));
+    ACL empty{};
+    ASSERT_TRUE(::InitializeAcl(&empty, sizeof empty, ACL_REVISION));
+    ASSERT_TRUE(::SetSecurityDescriptorDacl(&closed, TRUE, &empty, FALSE));
+    SECURITY_ATTRIBUTES security{sizeof security, &closed, FALSE};
+    const std::wstring name = Unique(L"locked");
+    const std::wstring path = scratch().PlaceSleeper(L"locked\\" + name);
+    SleeperProcess locked = SleeperProcess::Start(path, &security);
+    ASSERT_STARTED(locked);
+    if (UniqueKernelHandle probe(::OpenProcess(PROCESS_TERMINATE, FALSE, locked.id())); probe)
+        GTEST_SKIP() << "this system does not enforce process security";
+
+    ASSERT_NO_FATAL_FAILURE(Rebuild());
+    const int row = RowOf(locked.id());
+    ASSERT_GE(row, 0);
+    SelectInList(list(), row);
+    EXPECT_EQ(panel().ShownDetails().size, L"") << "a size line without a size";
+
+    QuestionSeen failure;
+    {
+        // "Yes", then whatever comes next is read and closed.
+        std::optional<WhileModal> told;
+        WhileModal question([] { return FindOwnWindow(kDialogClass, L"terminate Process"); },
+                            [&](HWND box) {
+                                AnswerQuestion(box, IDYES);
+                                told.emplace([] { return FindOwnWindow(kDialogClass, L"Tessaly"); },
+                                             [&](HWND box) {
+                                                 failure = AnswerQuestion(box, IDOK);
+                                                 ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+                                             });
+                            });
+        Command(IDC_BTN_KILL);
+    }
+    EXPECT_TRUE(failure.asked) << "the failed ending went unsaid";
+    EXPECT_NE(failure.text.find(name), std::wstring::npos) << Narrow(failure.text);
+    ASSERT_TRUE(PumpUntil([] { return !window().Loading(); }, 20000));
+    EXPECT_GE(RowOf(locked.id()), 0) << "it was ended after all";
+}
+
+TEST_F(ProcessPanelTest, ARebuildGivesTheListTheKeyboardAtRowOne) {
+    const HWND nav = ::GetDlgItem(window().hwnd(), IDC_NAVBAR);
+    ASSERT_TRUE(nav);
+    for (const int command : {IDC_BTN_PROCESS, IDM_KK2_REFRESH}) {
+        SCOPED_TRACE(command);
+        SelectInList(list(), ItemCount(list()) - 1); // scrolled away from the top
+        ::SetFocus(nav);
+        Command(command);
+        ASSERT_TRUE(PumpUntil([] { return !window().Loading(); }, 20000));
+        EXPECT_EQ(::GetFocus(), list());
+        EXPECT_EQ(SelectedItem(list()), 0);
+        EXPECT_EQ(ListView_GetTopIndex(list()), 0);
+    }
+}
+
+TEST_F(ProcessPanelTest, OneDialogHoldsTheWindowAtATime) {
+    const HWND main = window().hwnd();
+    const auto options = [main] {
+        ::PostMessageW(main, WM_COMMAND, MAKEWPARAM(IDM_A6_OPTIONS, 0), 0);
+    };
+    // "Options" from the tray while Options is open, and while the modules dialog is.
+    for (const bool modulesFirst : {false, true}) {
+        SCOPED_TRACE(modulesFirst ? "modules dialog open" : "options dialog open");
+        DialogWatch watch(main, 800);
+        if (modulesFirst) {
+            SelectInList(list(), 0);
+            Command(IDM_A100_PROCESS_DETAILS);
+        } else {
+            options();
+        }
+        options();
+        ASSERT_TRUE(PumpUntil([&] { return watch.allClosed(); }, 10000));
+        EXPECT_EQ(watch.most(), 1);
+        EXPECT_TRUE(::IsWindowEnabled(main));
+    }
 }
 
 TEST_F(ProcessPanelTest, TerminatingEndsEveryProcessOfThatNameAndNoOther) {

@@ -1,6 +1,8 @@
 // The process table and the lookups built on it, against real child processes under Wine.
 #include "process/process_query.h"
 
+#include "process/process_list.h"
+
 #include "common/text.h"
 #include "support/sleeper_process.h"
 #include "win32/handles.h"
@@ -34,8 +36,7 @@ std::set<DWORD> ToolhelpIds() {
     PROCESSENTRY32W entry{sizeof entry};
     for (BOOL more = snapshot && ::Process32FirstW(snapshot.get(), &entry); more;
          more = ::Process32NextW(snapshot.get(), &entry))
-        if (std::wstring_view(entry.szExeFile).find(L'.') != std::wstring_view::npos)
-            ids.insert(entry.th32ProcessID);
+        ids.insert(entry.th32ProcessID);
     return ids;
 }
 
@@ -49,7 +50,6 @@ TEST(ProcessTable, ListsEveryProcessTheSystemReports) {
     std::set<DWORD> listed;
     for (const ProcessRecord& record : table) {
         EXPECT_TRUE(listed.insert(record.processId).second) << "listed twice: " << record.processId;
-        EXPECT_NE(record.imageName.find(L'.'), std::wstring::npos) << Narrow(record.imageName);
         EXPECT_EQ(record.imageName.find(L'\\'), std::wstring::npos) << Narrow(record.imageName);
         EXPECT_GE(record.threadCount, 1u) << Narrow(record.imageName);
         EXPECT_TRUE(record.path.empty()) << "the table opens no process for its path";
@@ -87,6 +87,25 @@ TEST(ProcessTable, NamesMatchWholeNeverByTheirEnding) {
     }
 }
 
+TEST(SortRows, TextsSortAsTheUsersLocaleDoesIgnoringCase) {
+    const std::vector<std::wstring> expected = {L"apple.exe", L"\u00DCn\u00EFc\u00F8d\u00E9.exe",
+                                                L"winedevice.exe", L"Zeta.exe"};
+    for (const ProcessColumn column : {ProcessColumn::Name, ProcessColumn::Path}) {
+        std::vector<ProcessRecord> rows;
+        for (const std::wstring& name : {expected[2], expected[3], expected[1], expected[0]}) {
+            ProcessRecord row;
+            row.imageName = name;
+            row.path = L"c:\\" + name;
+            rows.push_back(row);
+        }
+        SortRows(rows, {column, false});
+        std::vector<std::wstring> order;
+        for (const ProcessRecord& row : rows)
+            order.push_back(row.imageName);
+        EXPECT_EQ(order, expected) << static_cast<int>(column);
+    }
+}
+
 TEST(ProcessQuery, SystemFacts) {
     wchar_t windows[MAX_PATH] = {};
     ASSERT_GT(::GetWindowsDirectoryW(windows, MAX_PATH), 0u);
@@ -108,6 +127,18 @@ private:
 };
 
 ScratchFolder* ProcessQueryWithSleepers::scratch_ = nullptr;
+
+TEST_F(ProcessQueryWithSleepers, AProgramWithoutAnExtensionIsListed) {
+    const std::wstring name = L"noext" + std::to_wstring(::GetCurrentProcessId());
+    const std::wstring path = scratch().PlaceSleeper(L"app\\" + name);
+    ASSERT_FALSE(path.empty());
+    SleeperProcess child = SleeperProcess::Start(path);
+    ASSERT_STARTED(child);
+    const std::vector<ProcessRecord> table = ReadProcessTable();
+    const ProcessRecord* record = FindRecord(table, child.id());
+    ASSERT_NE(record, nullptr) << "a process named without a dot is missing";
+    EXPECT_TRUE(SameName(record->imageName, name)) << Narrow(record->imageName);
+}
 
 TEST_F(ProcessQueryWithSleepers, FindsTheTwoCopiesByExactName) {
     const std::wstring name = Unique(L"sleeper");

@@ -43,8 +43,20 @@ TEST(DetailsFor, TextsOfTheDetailsArea) {
     EXPECT_EQ(known.company, L"Orvix");
     EXPECT_EQ(known.readMoreLink, L"Read more about tool.exe");
     EXPECT_EQ(known.terminateLink, L"Terminate tool.exe Process");
-    // A file that cannot be read shows the unit alone, as the details always have.
-    EXPECT_EQ(DetailsFor(row, false, 0, {}).size, L" Byte");
+    // A file that cannot be read shows no size, not a unit without a number.
+    EXPECT_EQ(DetailsFor(row, false, 0, {}).size, L"");
+}
+
+TEST(DetailsFor, NamesWithBidiOverridesCannotSpoofWhatIsShown) {
+    ProcessRecord row;
+    row.imageName = L"invoice\u202Egpj.exe";
+    row.path = L"c:\\in\u202Ebox\\invoice\u202Egpj.exe";
+    const ProcessDetails shown = DetailsFor(row, false, 0, {});
+    EXPECT_EQ(shown.name, L"invoice\uFFFDgpj.exe");
+    EXPECT_EQ(shown.terminateLink, L"Terminate invoice\uFFFDgpj.exe Process");
+    EXPECT_EQ(shown.readMoreLink, L"Read more about invoice\uFFFDgpj.exe");
+    EXPECT_EQ(ProcessCellText(row, ProcessColumn::Name), L"invoice\uFFFDgpj.exe");
+    EXPECT_EQ(ProcessCellText(row, ProcessColumn::Path), L"c:\\in\uFFFDbox\\invoice\uFFFDgpj.exe");
 }
 
 TEST(FolderOf, KeepsTheLastBackslash) {

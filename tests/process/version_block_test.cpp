@@ -305,6 +305,45 @@ TEST(ScanVersionBlock, SurvivesGarbage) {
     }
 }
 
+TEST(FindVersionString, ReadsTheNamedTableAsTheSystemMatchesKeys) {
+    const Bytes block =
+        VersionInfo({StringFileInfo({Table(u"040904B0", {String(u"CompanyName", u"Orvix")}),
+                                     Table(u"040704b0", {String(u"CompanyName", u"Orvix DE")})}),
+                     VarFileInfo()});
+    const auto find = [&](std::wstring_view table, std::wstring_view key) {
+        return FindVersionString(block.data(), block.size(), table, key);
+    };
+    EXPECT_EQ(find(L"040904B0", L"CompanyName"), L"Orvix");
+    EXPECT_EQ(find(L"040904b0", L"companyNAME"), L"Orvix");
+    EXPECT_EQ(find(L"040704B0", L"CompanyName"), L"Orvix DE");
+    EXPECT_EQ(find(L"040904B0", L"ProductName"), std::nullopt);
+    EXPECT_EQ(find(L"041104B0", L"CompanyName"), std::nullopt);
+    const auto translation = FirstTranslation(block.data(), block.size());
+    ASSERT_TRUE(translation);
+    EXPECT_EQ(translation->language, 0x0409);
+    EXPECT_EQ(translation->codePage, 0x04B0);
+    // Without the list, or with less than a pair in it: no translation.
+    const Bytes none = VersionInfo({StringFileInfo({})});
+    EXPECT_FALSE(FirstTranslation(none.data(), none.size()));
+    const Bytes half = VersionInfo(
+        {Node(u"VarFileInfo", 1, 0, {}, {Node(u"Translation", 0, 2, Bytes{0x09, 0x04})})});
+    EXPECT_FALSE(FirstTranslation(half.data(), half.size()));
+}
+
+TEST(FindVersionString, AStringThatClaimsMoreEndsWithItsEntry) {
+    // 0xFFFF units claimed and no NUL: the text stops where its entry does, not in the next.
+    Bytes unterminated = Node(u"FileDescription", 1, 0xFFFF, Bytes{'N', 0, 'o', 0, 'N', 0});
+    const Bytes block = VersionInfo(
+        {StringFileInfo({Table(u"040904B0", {unterminated, String(u"FileVersion", u"1.0")})}),
+         VarFileInfo()});
+    EXPECT_EQ(FindVersionString(block.data(), block.size(), L"040904B0", L"FileDescription"),
+              L"NoN");
+    EXPECT_EQ(FindVersionString(block.data(), block.size(), L"040904B0", L"FileVersion"), L"1.0");
+    // Every prefix of the block reads safely (the sanitizers watch).
+    for (size_t size = 0; size <= block.size(); ++size)
+        FindVersionString(block.data(), size, L"040904B0", L"FileVersion");
+}
+
 TEST(TranslationKey, IsLanguageThenCodePageInUpperCaseHex) {
     EXPECT_EQ(TranslationKey(0x0409, 0x04B0), L"040904B0");
     EXPECT_EQ(TranslationKey(0x0407, 1252), L"040704E4");

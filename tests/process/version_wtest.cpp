@@ -155,6 +155,18 @@ TEST(GetFileInfo, FilesWithoutVersionInformationGiveEmptyRecords) {
     }
 }
 
+TEST(GetFileInfo, AStringWithoutItsNulEndsWithItsEntry) {
+    const std::wstring hostile = ProgramFolder() + L"\\version_nonul.dll";
+    ASSERT_NE(::GetFileAttributesW(hostile.c_str()), INVALID_FILE_ATTRIBUTES);
+    const FileInfoRecord info = GetFileInfo(hostile);
+    EXPECT_EQ(info.description, L"NoNul Desc") << Narrow(info.description);
+    EXPECT_EQ(info.company, L"Orvix NoNul");
+    EXPECT_EQ(info.fileVersion, L"1.0");
+    FileVersionInfo version;
+    version.GetFileVersionInfo(hostile);
+    EXPECT_EQ(version.FileDescription(), L"NoNul Desc");
+}
+
 TEST(GetFileInfo, EmptyPathReturnsTheLastResult) {
     const Scratch scratch;
     const std::wstring text = scratch.Write(L"notes.txt", "just text\r\n");

@@ -211,6 +211,30 @@ TEST_F(OptionsDialogTest, SecondsSaveAsTheirLeadingNumber) {
     }
 }
 
+TEST_F(OptionsDialogTest, SecondsOutOfRangeAreRefusedAndNothingIsSaved) {
+    Open();
+    for (const wchar_t* typed : {L"-7.5", L"99999999999999999999999", L"86400.5"}) {
+        SCOPED_TRACE(testing::Message() << "typed text of " << wcslen(typed) << " characters");
+        Tick(IDC_CHECK1, true);
+        TypeSeconds(typed);
+        messages_.clear();
+        Save();
+        ASSERT_EQ(messages_.size(), 1u);
+        EXPECT_NE(LastMessage().find(L"0 to 86400"), std::wstring::npos);
+        for (const wchar_t* name : kAllSettings)
+            EXPECT_EQ(Machine(name), std::nullopt) << "saved although refused";
+    }
+    TypeSeconds(L"86400");
+    Save();
+    EXPECT_EQ(Machine(kRefreshSeconds), L"86400");
+}
+
+TEST_F(OptionsDialogTest, AHugeStoredTextIsShownCut) {
+    PutText(machine_.get(), kOptionKey, kRefreshSeconds, std::wstring(100000, L'9'));
+    Open();
+    EXPECT_EQ(Seconds(), std::wstring(kSecondsTextLimit, L'9'));
+}
+
 TEST_F(OptionsDialogTest, SavedChoicesComeBackWhenReopened) {
     Open();
     Click(IDC_CHECK1);

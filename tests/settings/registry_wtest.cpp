@@ -283,6 +283,18 @@ TEST_F(Store, ReadsTheUserFirstThenTheMachine) {
     EXPECT_EQ(store_.Text(kSub, L"load"), L"");
 }
 
+TEST_F(Store, AUserValueWithNoTextFormDoesNotHideTheMachines) {
+    const BYTE binary[] = {1, 0, 0, 0};
+    PutRaw(user_.get(), kSub, L"refresh", REG_BINARY, binary, sizeof binary);
+    PutText(machine_.get(), kSub, L"refresh", L"1");
+    EXPECT_EQ(store_.Read(kSub, L"refresh"), L"1");
+    EXPECT_EQ(store_.Number(kSub, L"refresh"), 1);
+    // Neither readable: absent, not an empty text.
+    PutRaw(user_.get(), kSub, L"reftm", REG_BINARY, binary, sizeof binary);
+    PutRaw(machine_.get(), kSub, L"reftm", REG_MULTI_SZ, L"7\0", 3 * sizeof(wchar_t));
+    EXPECT_EQ(store_.Read(kSub, L"reftm"), std::nullopt);
+}
+
 TEST_F(Store, NumberIsTheLeadingNumberOfTheText) {
     const struct {
         const wchar_t* text;

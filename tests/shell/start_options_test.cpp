@@ -86,15 +86,16 @@ TEST(HotkeyFromSettings, EnabledOnlyForOneAndANonBlankKey) {
     }
 }
 
-TEST(RefreshIntervalMs, ConvertsSecondsAndFallsBackToFifteenSeconds) {
+TEST(RefreshIntervalMs, ConvertsSecondsRunsAtLeastASecondAndFallsBackToFifteen) {
     struct Case {
         double seconds;
         unsigned ms;
     };
     const Case cases[] = {
-        {0, 15000},     {30, 30000},     {15, 15000},       {1, 1000},         {2.5, 2500},
-        {0.001, 1},     {0.0005, 15000}, {-1, 15000},       {86400, 86400000}, {86401, 15000},
-        {1e300, 15000}, {-1e300, 15000}, {INFINITY, 15000}, {NAN, 15000},
+        {0, 15000},    {30, 30000},    {15, 15000},       {1, 1000},         {2.5, 2500},
+        {0.001, 1000}, {0.0005, 1000}, {0.05, 1000},      {0.999, 1000},     {7.5, 7500},
+        {-1, 15000},   {-7.5, 15000},  {86400, 86400000}, {86400.5, 15000},  {86401, 15000},
+        {1e23, 15000}, {1e300, 15000}, {-1e300, 15000},   {INFINITY, 15000}, {NAN, 15000},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.seconds);
@@ -105,7 +106,7 @@ TEST(RefreshIntervalMs, ConvertsSecondsAndFallsBackToFifteenSeconds) {
 TEST(RefreshIntervalMs, DecimalSecondsGiveExactMilliseconds) {
     // Typed values such as 1.001 are stored a hair below the decimal in binary; the interval
     // must still be the whole number of milliseconds the user typed.
-    for (unsigned ms = 1; ms <= 20000; ++ms) {
+    for (unsigned ms = 1000; ms <= 20000; ++ms) {
         const double seconds = ms / 1000.0;
         ASSERT_EQ(RefreshIntervalMs(seconds), ms) << seconds;
     }

@@ -79,7 +79,9 @@ public:
     }
     ~SleeperProcess() { Kill(); }
 
-    static SleeperProcess Start(const std::wstring& exePath) {
+    // `security` guards the new process (an empty DACL makes one nobody else may open).
+    static SleeperProcess Start(const std::wstring& exePath,
+                                SECURITY_ATTRIBUTES* security = nullptr) {
         static std::atomic<int> counter{0};
         SleeperProcess child;
         const std::wstring eventName = L"Local\\tessaly-sleeper-" +
@@ -93,7 +95,7 @@ public:
         std::wstring commandLine = L"\"" + exePath + L"\" " + eventName + L" 120";
         STARTUPINFOW startup{sizeof startup};
         PROCESS_INFORMATION info{};
-        if (!::CreateProcessW(exePath.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
+        if (!::CreateProcessW(exePath.c_str(), commandLine.data(), security, nullptr, FALSE, 0,
                               nullptr, nullptr, &startup, &info)) {
             child.error_ = "CreateProcess failed: " + std::to_string(::GetLastError());
             return child;
