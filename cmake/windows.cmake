@@ -56,6 +56,9 @@ add_library(varnok_core STATIC
     src/settings/options_dialog.cpp
     src/shell/main_window.cpp
     src/shell/wait_window.cpp
+    src/startup/run_keys.cpp
+    src/startup/startup_panel.cpp
+    src/startup/startup_snapshot.cpp
     src/sysinfo/system_info.cpp
 )
 target_link_libraries(varnok_core PUBLIC tessaly_shared)

@@ -35,6 +35,20 @@ void CopyCellText(NMLVDISPINFOW& info, std::wstring_view text) {
     info.item.pszText[length] = L'\0';
 }
 
+int NewlySelectedRow(const NMHDR& header) {
+    const auto& change = reinterpret_cast<const NMLISTVIEW&>(header);
+    const bool selects = (change.uChanged & LVIF_STATE) && (change.uNewState & LVIS_SELECTED) &&
+                         !(change.uOldState & LVIS_SELECTED);
+    return selects && change.iItem >= 0 ? change.iItem : -1;
+}
+
+ListClick ClickOf(const NMHDR& header) {
+    const auto& click = reinterpret_cast<const NMITEMACTIVATE&>(header);
+    POINT at = click.ptAction;
+    ::ClientToScreen(header.hwndFrom, &at);
+    return {click.iItem, at};
+}
+
 void RestoreTopIndex(HWND list, int topIndex) {
     const int now = ListView_GetTopIndex(list);
     RECT item{};

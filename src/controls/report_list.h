@@ -26,6 +26,15 @@ template <size_t N> HWND CreateReportList(HWND parent, int id, const ListColumn 
 // all: LVM_GETITEMTEXT hands its caller's buffer through as it is.
 void CopyCellText(NMLVDISPINFOW& info, std::wstring_view text);
 
+// The row an LVN_ITEMCHANGED selects, or -1 when it selects none.
+int NewlySelectedRow(const NMHDR& header);
+// An NM_RCLICK's row (-1: none) and where it happened on the screen.
+struct ListClick {
+    int row;
+    POINT screen;
+};
+ListClick ClickOf(const NMHDR& header);
+
 // Scrolls the list so `topIndex` is its first visible row again (after its rows were replaced).
 void RestoreTopIndex(HWND list, int topIndex);
 

@@ -176,28 +176,21 @@ bool ProcessPanel::OnNotify(const NMHDR& header, LRESULT& result) {
         OnDisplayInfo(*reinterpret_cast<NMLVDISPINFOW*>(const_cast<NMHDR*>(&header)));
         return true;
     case LVN_ITEMCHANGED: {
-        const auto& change = reinterpret_cast<const NMLISTVIEW&>(header);
-        if ((change.uChanged & LVIF_STATE) && (change.uNewState & LVIS_SELECTED) &&
-            !(change.uOldState & LVIS_SELECTED) && change.iItem >= 0 &&
-            change.iItem + 1 != selectedRow_) {
-            selectedRow_ = change.iItem + 1;
+        const int row = NewlySelectedRow(header);
+        if (row >= 0 && row + 1 != selectedRow_) {
+            selectedRow_ = row + 1;
             ShowDetails();
         }
         return true;
     }
-    case LVN_COLUMNCLICK:
-        SortBy(static_cast<ProcessColumn>(reinterpret_cast<const NMLISTVIEW&>(header).iSubItem));
-        return true;
     case NM_RCLICK: {
         if (rows_.empty())
             return true;
-        const auto& click = reinterpret_cast<const NMITEMACTIVATE&>(header);
-        if (click.iItem >= 0)
-            SelectRow(click.iItem);
-        POINT at = click.ptAction;
-        ::ClientToScreen(list_, &at);
+        const ListClick click = ClickOf(header);
+        if (click.row >= 0)
+            SelectRow(click.row);
         if (ContextMenu)
-            ContextMenu(at);
+            ContextMenu(click.screen);
         return true;
     }
     default:

@@ -182,31 +182,43 @@ bool RegistryChangeWatch::Start(std::function<void()> changed) {
 }
 
 void CALLBACK RegistryChangeWatch::Fired(void* self, BOOLEAN) {
-    static_cast<RegistryChangeWatch*>(self)->changed_();
+    auto* watch = static_cast<RegistryChangeWatch*>(self);
+    watch->reported_.store(true);
+    if (watch->changed_)
+        watch->changed_();
 }
 
 bool RegistryChangeWatch::Arm(HKEY root, std::wstring_view subKey, Scope scope, REGSAM view) {
     if (!wait_)
         return false;
-    // A report is given once; the key is opened anew each time, as the nearest existing key
-    // may have changed.
-    key_.reset();
     std::wstring path(subKey);
     bool above = scope == Scope::Tree;
+    UniqueRegKey key;
     if (!above)
-        key_ = OpenKey(root, path, KEY_NOTIFY | view);
-    while (!key_ && !path.empty()) {
+        key = OpenKey(root, path, KEY_NOTIFY | view);
+    while (!key && !path.empty()) {
         const size_t slash = path.find_last_of(L'\\');
         path.resize(slash == std::wstring::npos ? 0 : slash);
-        key_ = OpenKey(root, path, KEY_NOTIFY | view);
+        key = OpenKey(root, path, KEY_NOTIFY | view);
         above = true;
+    }
+    if (!key)
+        return false;
+    // The key open from the last arming is kept while it is the one to watch and still there
+    // (a key removed and made anew is another key).
+    const bool same =
+        key_ && path == keyPath_ &&
+        ::RegQueryInfoKeyW(key_.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                           nullptr, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+    if (!same) {
+        key_ = std::move(key);
+        keyPath_ = path;
     }
     // Above a missing key only the keys made beneath count; the tree scope sees everything.
     const bool tree = scope == Scope::Tree;
     const DWORD filter = above && !tree ? REG_NOTIFY_CHANGE_NAME
                                         : REG_NOTIFY_CHANGE_NAME | REG_NOTIFY_CHANGE_LAST_SET;
-    return key_ &&
-           ::RegNotifyChangeKeyValue(key_.get(), tree, filter, event_.get(), TRUE) == ERROR_SUCCESS;
+    return ::RegNotifyChangeKeyValue(key_.get(), tree, filter, event_.get(), TRUE) == ERROR_SUCCESS;
 }
 
 WatchedSettingsKey::WatchedSettingsKey(const SettingsStore& store, std::wstring subKey)
@@ -216,7 +228,7 @@ void WatchedSettingsKey::StartWatching() {
     // At the first read rather than at construction: the waits start a thread of the pool,
     // which a program starting up need not wait for.
     for (RegistryChangeWatch& watch : watches_)
-        if (!watch.Start([this] { changed_.store(true); }))
+        if (!watch.Start(nullptr))
             watching_ = false;
 }
 
@@ -225,15 +237,20 @@ WatchedSettingsKey::~WatchedSettingsKey() = default;
 double WatchedSettingsKey::Number(std::wstring_view name) {
     if (watching_ && !watches_[0].Started())
         StartWatching();
-    // Armed before the values are read again, so a change made while they are read is
+    // Armed again before the values are read again, so a change made while they are read is
     // reported too.
-    if (changed_.exchange(false) || !watching_) {
-        values_.clear();
-        const HKEY roots[] = {store_.UserRoot(), store_.MachineRoot()};
-        for (size_t i = 0; i < std::size(watches_); ++i)
-            if (watching_ && !watches_[i].Arm(roots[i], subKey_, RegistryChangeWatch::Scope::Tree))
-                watching_ = false;
+    const HKEY roots[] = {store_.UserRoot(), store_.MachineRoot()};
+    bool changed = !armed_ || !watching_;
+    for (size_t i = 0; i < std::size(watches_) && watching_; ++i) {
+        if (!watches_[i].TakeReport() && armed_)
+            continue;
+        changed = true;
+        if (!watches_[i].Arm(roots[i], subKey_, RegistryChangeWatch::Scope::Tree))
+            watching_ = false;
     }
+    armed_ = true;
+    if (changed)
+        values_.clear();
     auto known = values_.find(name);
     if (known == values_.end())
         known = values_.emplace(std::wstring(name), store_.Number(subKey_, name)).first;

@@ -85,15 +85,22 @@ public:
     //   the key made, changed or removed;
     // - Values: `subKey` itself, its values, when it exists; otherwise the nearest existing
     //   key above it, for the keys made beneath (then armed again, one level nearer).
+    // The key stays open from one arming to the next while it is still the one to watch:
+    // closing a watched key is itself reported.
     enum class Scope { Tree, Values };
     bool Arm(HKEY root, std::wstring_view subKey, Scope scope, REGSAM view = 0);
+
+    // Whether a report came since the last call.
+    bool TakeReport() { return reported_.exchange(false); }
 
 private:
     static void CALLBACK Fired(void* self, BOOLEAN timedOut);
 
     UniqueRegKey key_;
+    std::wstring keyPath_; // of key_
     UniqueKernelHandle event_;
     HANDLE wait_ = nullptr;
+    std::atomic<bool> reported_{false};
     std::function<void()> changed_;
 };
 
@@ -116,7 +123,7 @@ private:
 
     SettingsStore store_;
     std::wstring subKey_;
-    std::atomic<bool> changed_{true};
+    bool armed_ = false;
     bool watching_ = true; // false when the registry cannot report changes: every read reads
     std::map<std::wstring, double, std::less<>> values_;
     // Last, so they stop reporting before anything they report to goes.

@@ -18,6 +18,8 @@
 #include "settings/registry.h"
 #include "shell/start_options.h"
 #include "shell/wait_window.h"
+#include "startup/startup_panel.h"
+#include "startup/startup_snapshot.h"
 #include "sysinfo/system_info.h"
 #include "win32/background_task.h"
 #include "win32/handles.h"
@@ -33,6 +35,8 @@ namespace tessaly {
 
 // Messages a test or a second tool may send to the main window.
 inline constexpr UINT kQueryTrayIcon = WM_APP + 0x310; // returns MAKELRESULT(icon id, visible)
+// wParam 0: MAKELRESULT(rows of the startup list, rows marked new); 1: whether it is shown.
+inline constexpr UINT kQueryStartupList = WM_APP + 0x311;
 
 class MainWindow final : public Window {
 public:
@@ -53,6 +57,10 @@ public:
 
     // For tests that drive the window in their own process.
     ProcessPanel& Panel() { return panel_; }
+    StartupPanel& Startup() { return startupPanel_; }
+    // A startup load, its check or its alert is under way.
+    bool StartupBusy() const { return startupRun_.active; }
+    int AlertPending() const { return StartupAlertPending; }
     const std::wstring& ViewTitle() const { return Label2_26.Text(); }
     HMENU ProcessMenu() const { return ::GetSubMenu(contextMenu_.get(), 0); }
     bool Loading() const { return loader_.Running() || !firstLoadDone_; }
@@ -100,7 +108,27 @@ private:
     void UpdateStatusBar(bool readCpu = true);
     void SetStatusText(int part, std::wstring text);
     void CheckStartupEntries();
-    enum class View { Processes, Memory, MemoryOptions };
+    // The startup list: loads (each run reads the Run keys twice, as the check always has),
+    // the change check with its alert, acceptance, ending an entry's program and removal.
+    void ShowStartupPanel();
+    void StartStartupRun(bool showPanel);
+    void LoadStartupOnce();
+    void OnStartupLoaded(std::unique_ptr<std::vector<StartupEntry>> rows);
+    void CheckStartupChanges();
+    void OnStartupAlertWait();
+    void AfterStartupCheck();
+    void AlertNewStartupEntries();
+    void ShowStartupMenu(POINT at);
+    void AcceptCurrentStartup();
+    void RemoveStartupEntry();
+    void TerminateStartupProgram();
+    void WatchRunKeys();
+    void OnRunKeysChanged();
+    void ShowRowCount(); // lblProcessNo: the rows of the list shown
+    // Ends every process of the name, then the one of `pid` (0: none); false when this program
+    // itself is among them (the caller then closes the window).
+    bool EndProcesses(const std::wstring& name, DWORD pid);
+    enum class View { Processes, Memory, MemoryOptions, Startup };
     void ShowView(View view);
     View view_ = View::Processes; // as the window is made
     LPARAM laidOutSize_ = 0;      // client size of the last layout, as WM_SIZE gives it
@@ -109,8 +137,18 @@ private:
     SettingsStore& settings_;
     std::optional<TrayArea> TrayArea1; // made in Start, after the table read has begun
     WaitWindow Form3;
-    ProcessPanel panel_;      // Frame5
-    DetailsArea details_;     // of the list shown
+    ProcessPanel panel_;        // Frame5
+    DetailsArea details_;       // of the list shown
+    StartupPanel startupPanel_; // View2
+    StartupSnapshot startupSnapshot_;
+    BackgroundTask<std::vector<StartupEntry>> startupLoader_;
+    struct StartupRun {
+        bool active = false;
+        int loadsLeft = 0;
+        bool showPanel = false; // the button's run: select row 1 and show the panel at the end
+        std::vector<bool> marks;
+    } startupRun_;
+    std::vector<std::unique_ptr<RegistryChangeWatch>> runKeyWatches_;
     MemoryPanel memoryPanel_; // Frame1
     MemoryOptionsPanel memoryOptions_;
     MemoryLabels memory_; // the last memory reading, as the panel shows it
@@ -148,7 +186,7 @@ private:
     UniqueFont font_, titleFont_, boldFont_;
     UniqueBrush navBrush_;
     UniqueIcon bigIcon_, smallIcon_;
-    UniqueMenu menu_, contextMenu_;
+    UniqueMenu menu_, contextMenu_, startupMenu_;
 };
 
 } // namespace tessaly

@@ -4,10 +4,13 @@
 #define IDI_VARNOK 101
 #define IDM_W2 201
 #define IDM_WW 202
+#define IDM_WWW 203
 
 // Main menu w2 (shown by the "Menu" button and the tray icon)
 #define IDM_A33_RUN_NEW_TASK 40001
 #define IDM_FF_SYSTEM_INFORMATION 40002
+#define IDM_A101_PROCESS_MONITOR 40210
+#define IDM_A102_STARTUP_MONITOR 40211
 #define IDM_A6_OPTIONS 40006
 #define IDM_KK2_REFRESH 40008
 #define IDM_A2_EXIT 40020
@@ -25,6 +28,12 @@
 #define IDM_BB_TERMINATE 40106
 #define IDM_AA34_EXPLORE 40107
 #define IDM_HH_END 40108
+
+// Context menu www of the startup list
+#define IDM_B1_READ_MORE 40201
+#define IDM_B3_TERMINATE_REMOVE 40203
+#define IDM_B5_CHECK_ONLINE 40205
+#define IDM_B7_ALLOW_ALL 40207
 
 // Controls of Form1 (1020-1027 belong to the details area)
 #define IDC_LSTPROCESSES 1001

@@ -1,5 +1,6 @@
 #include "startup/startup_entry.h"
 
+#include "common/display_text.h"
 #include "common/text.h"
 
 namespace tessaly {
@@ -19,9 +20,9 @@ std::wstring_view StatusText(bool running) {
 std::wstring StartupCellText(const StartupEntry& entry, StartupColumn column) {
     switch (column) {
     case StartupColumn::Name:
-        return entry.Name();
+        return DisplayText(entry.Name());
     case StartupColumn::CommandLine:
-        return entry.commandLine;
+        return DisplayText(entry.commandLine);
     case StartupColumn::Location:
         return std::wstring(LocationText(entry.hive));
     case StartupColumn::Status:

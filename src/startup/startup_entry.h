@@ -32,6 +32,7 @@ enum class StartupColumn { Name = 0, CommandLine = 1, Location = 2, Status = 3 }
 
 std::wstring_view LocationText(StartupHive hive);
 std::wstring_view StatusText(bool running);
+// What a cell shows; names and command lines with control characters made visible.
 std::wstring StartupCellText(const StartupEntry& entry, StartupColumn column);
 
 } // namespace tessaly
