@@ -10,6 +10,8 @@ set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
 add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 
 file(GLOB_RECURSE HOST_TEST_SOURCES CONFIGURE_DEPENDS tests/*_test.cpp)
+# The lookup server's tests link the server's own code; they are built beside it.
+list(FILTER HOST_TEST_SOURCES EXCLUDE REGEX "/tests/lookup-server/")
 add_executable(host_tests ${HOST_TEST_SOURCES})
 target_include_directories(host_tests PRIVATE tests)
 target_link_libraries(host_tests PRIVATE tessaly_pure GTest::gtest_main)
@@ -42,6 +44,9 @@ if(CMAKE_CXX_COMPILER_ID MATCHES Clang)
                       ${PROJECT_SOURCE_DIR}/tests/startup/fuzz_seeds
                       tests/startup/command_resolver_fuzz.cpp src/startup/command_resolver.cpp)
 endif()
+
+add_subdirectory(tools/lookup-server)
+include(tests/lookup-server/host.cmake)
 
 # Benchmarks of the pure stages, built optimised and without sanitizers so they measure
 # the code rather than the checks.

@@ -26,10 +26,15 @@ add_custom_target(delay_import_libs DEPENDS ${TESSALY_DELAY_LIBS})
 
 # What both programs carry: OS helpers, settings access, CPU sampler, tray icon.
 add_library(tessaly_shared STATIC
+    src/controls/accessible.cpp
+    src/controls/chameleon_button.cpp
     src/controls/drawn_text.cpp
+    src/controls/free_link.cpp
     src/controls/nav_bar.cpp
+    src/controls/paint_tools.cpp
     src/controls/status_bar_paint.cpp
     src/controls/tray_area.cpp
+    src/controls/xp_progress_bar.cpp
     src/probes/cpu_sources.cpp
     src/probes/exit_windows.cpp
     src/run/run_dialog.cpp
@@ -39,7 +44,7 @@ add_library(tessaly_shared STATIC
 )
 add_dependencies(tessaly_shared delay_import_libs)
 target_link_libraries(tessaly_shared PUBLIC tessaly_pure ${TESSALY_DELAY_LIBS} delayimp comctl32
-                      uxtheme advapi32 user32 gdi32 psapi version shlwapi)
+                      uxtheme msimg32 advapi32 user32 gdi32 psapi version shlwapi)
 
 add_library(varnok_core STATIC
     src/memory/memory_options_panel.cpp

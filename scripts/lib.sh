@@ -3,7 +3,7 @@
 
 TESSALY_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 WINE64=/usr/lib/wine/wine64
-PACKAGES="cmake g++ clang libclang-rt-14-dev g++-mingw-w64-x86-64-posix mingw-w64-tools wine64 xvfb xauth x11-utils imagemagick googletest"
+PACKAGES="cmake g++ clang libclang-rt-14-dev g++-mingw-w64-x86-64-posix mingw-w64-tools wine64 xvfb xauth x11-utils imagemagick googletest pkg-config libcpp-httplib-dev libsqlite3-dev chromium"
 
 log() { printf '== %s\n' "$*" >&2; }
 
@@ -31,9 +31,48 @@ build_windows() {
     fi
 }
 
+# Builds the host tree; with arguments, only those targets.
 build_host() {
     cmake --preset host -S "$TESSALY_ROOT" >/dev/null
-    cmake --build --preset host
+    if [ $# -gt 0 ]; then
+        cmake --build --preset host --target "$@"
+    else
+        cmake --build --preset host
+    fi
+}
+
+LOOKUP_SERVER=$TESSALY_ROOT/build/host/lookup-server
+
+# True when something accepts connections on 127.0.0.1:$1.
+port_listening() {
+    (exec 3<>"/dev/tcp/127.0.0.1/$1") 2>/dev/null
+}
+
+# Starts the lookup server on 127.0.0.1:$1 (0 for any free port) with its data in $2 and the
+# log in $2/server.log; further arguments go to it. Waits until it listens and sets
+# LOOKUP_PID and LOOKUP_URL. Stop it with stop_lookup_server.
+start_lookup_server() {
+    local port=$1 data=$2
+    shift 2
+    mkdir -p "$data"
+    local ready=$data/listening.txt
+    rm -f "$ready"
+    "$LOOKUP_SERVER" --listen "127.0.0.1:$port" --data "$data" "$@" >"$ready" 2>>"$data/server.log" &
+    LOOKUP_PID=$!
+    for _ in $(seq 100); do
+        LOOKUP_URL=$(sed -n 's/^listening on //p' "$ready" 2>/dev/null)
+        [ -n "$LOOKUP_URL" ] && return 0
+        kill -0 "$LOOKUP_PID" 2>/dev/null || break
+        sleep 0.1
+    done
+    log "the lookup server did not start; see $data/server.log"
+    LOOKUP_PID=
+    return 1
+}
+
+stop_lookup_server() {
+    [ -n "${LOOKUP_PID:-}" ] && kill "$LOOKUP_PID" 2>/dev/null && wait "$LOOKUP_PID" 2>/dev/null
+    LOOKUP_PID=
 }
 
 # A fresh prefix in $1 with window management off (destroying a shown window then takes

@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and starts varnok under Wine (varnok starts pelmora).
 # Without an X display it runs on a private Xvfb display, saves a screenshot of the loaded
-# window and says where it is.
+# window and says where it is. The lookup server runs at varnok's default address for as
+# long as varnok does, unless one already listens there.
 set -euo pipefail
 . "$(dirname "$0")/lib.sh"
 
 ensure_packages
 build_windows varnok pelmora >/dev/null
+build_host lookup-server >/dev/null
 exe=$TESSALY_ROOT/build/windows/varnok.exe
 
 export WINEPREFIX=${TESSALY_WINEPREFIX:-$TESSALY_ROOT/build/wineprefix}
@@ -16,9 +18,19 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
 fi
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 
+LOOKUP_PID=
+if port_listening 47311; then
+    log "a server already listens on 127.0.0.1:47311; using it"
+else
+    start_lookup_server 47311 "$TESSALY_ROOT/build/lookup-data" \
+        --verdicts "$TESSALY_ROOT/tools/lookup-server/sample-verdicts.csv"
+    log "lookup server at $LOOKUP_URL (log: build/lookup-data/server.log)"
+fi
+trap stop_lookup_server EXIT
+
 if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
     log "starting varnok on $DISPLAY"
-    exec "$WINE64" "$exe" "$@"
+    "$WINE64" "$exe" "$@"
+else
+    "$TESSALY_ROOT/scripts/screenshot.sh" "$@"
 fi
-
-exec "$TESSALY_ROOT/scripts/screenshot.sh" "$@"

@@ -34,8 +34,9 @@ void MemoryPanel::Create(HWND parent, HFONT font, HFONT boldFont) {
                                  nullptr);
     };
     graphCaption_ = child(L"STATIC", L"Physical memory Usage Graph :", SS_LEFT | SS_NOPREFIX);
-    ProgressBar1 = child(PROGRESS_CLASSW, L"", PBS_VERTICAL | PBS_SMOOTH, 1201);
-    ::SendMessageW(ProgressBar1, PBM_SETRANGE32, 0, 100);
+    ProgressBar1.Create(parent, 1201, {}, true);
+    ::ShowWindow(ProgressBar1.hwnd(), SW_HIDE);
+    ProgressBar1.SetAccessibleName(L"Physical memory Usage Graph");
     const int scaleIds[] = {1203, 1215, 1209, 1216, 0};
     for (int i = 0; i < 5; ++i)
         scale_[i] = child(L"STATIC", i == 4 ? L"0 Mb" : L"", SS_LEFT | SS_NOPREFIX, scaleIds[i]);
@@ -49,10 +50,15 @@ void MemoryPanel::Create(HWND parent, HFONT font, HFONT boldFont) {
     Label2_5 = child(L"STATIC", L"", SS_LEFT | SS_NOPREFIX, 1205);
     Label2_7 = child(L"STATIC", L"", SS_LEFT | SS_NOPREFIX, 1207);
     pageFile_ = child(L"STATIC", L"", SS_LEFT | SS_NOPREFIX, 1232);
-    Command1 = child(L"BUTTON", L"Optimize", BS_PUSHBUTTON | WS_TABSTOP, 1240);
     // Windows manages physical memory itself; a button that pretended to free it would do
     // the user no good, so it stays visibly unavailable and says why.
-    ::EnableWindow(Command1, FALSE);
+    Command1.Create(parent, 1240,
+                    {{L"TX", std::wstring(L"Optimize")},
+                     {L"BTYPE", int32_t{8}},
+                     {L"COLTYPE", int32_t{2}},
+                     {L"ENAB", false}},
+                    L"Command1");
+    ::ShowWindow(Command1.hwnd(), SW_HIDE);
     tooltip_ = ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP,
                                  CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, parent,
                                  nullptr, instance, nullptr);
@@ -70,7 +76,7 @@ void MemoryPanel::Create(HWND parent, HFONT font, HFONT boldFont) {
 void MemoryPanel::SetFonts(HFONT font, HFONT boldFont) {
     for (HWND control : {graphCaption_, scale_[0], scale_[1], scale_[2], scale_[3], scale_[4],
                          captions_[0], captions_[1], captions_[2], captions_[3], captions_[4],
-                         lblavailableRAM, Label2_4, Label2_5, Label2_7, pageFile_, Command1})
+                         lblavailableRAM, Label2_4, Label2_5, Label2_7, pageFile_, Command1.hwnd()})
         ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
     ::SendMessageW(LblMaxPhyicalRam, WM_SETFONT, reinterpret_cast<WPARAM>(boldFont), TRUE);
     ::SendMessageW(graphCaption_, WM_SETFONT, reinterpret_cast<WPARAM>(boldFont), TRUE);
@@ -81,7 +87,7 @@ void MemoryPanel::Layout(const RECT& area, int dpi) {
     const int x = area.left, y = area.top + s(8);
     ::MoveWindow(graphCaption_, x, y, s(260), s(20), TRUE);
     const int barTop = y + s(34), barHeight = s(220), barWidth = s(46);
-    ::MoveWindow(ProgressBar1, x + s(4), barTop, barWidth, barHeight, TRUE);
+    ::MoveWindow(ProgressBar1.hwnd(), x + s(4), barTop, barWidth, barHeight, TRUE);
     for (int i = 0; i < 5; ++i) {
         const int markY = barTop + barHeight * i / 4 - s(8);
         ::MoveWindow(scale_[i], x + barWidth + s(12), markY, s(110), s(16), TRUE);
@@ -96,30 +102,36 @@ void MemoryPanel::Layout(const RECT& area, int dpi) {
     ::MoveWindow(Label2_7, valueX + s(100), barTop + 3 * line, s(70), s(18), TRUE);
     ::MoveWindow(ProgressBar2, valueX + s(100), barTop + s(2),
                  std::max<int>(s(60), area.right - valueX - s(110)), s(14), TRUE);
-    ::MoveWindow(Command1, columnX, barTop + 5 * line + s(10), s(110), s(28), TRUE);
+    ::MoveWindow(Command1.hwnd(), columnX, barTop + 5 * line + s(10), s(110), s(28), TRUE);
     TTTOOLINFOW tool{};
     tool.cbSize = sizeof tool;
     tool.hwnd = parent_;
     tool.uId = 1240;
-    ::GetWindowRect(Command1, &tool.rect);
+    ::GetWindowRect(Command1.hwnd(), &tool.rect);
     ::MapWindowPoints(nullptr, parent_, reinterpret_cast<POINT*>(&tool.rect), 2);
     ::SendMessageW(tooltip_, TTM_NEWTOOLRECTW, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
 void MemoryPanel::Show(bool visible) {
     visible_ = visible;
-    for (HWND control :
-         {graphCaption_, ProgressBar1, scale_[0],        scale_[1],    scale_[2],
-          scale_[3],     scale_[4],    captions_[0],     captions_[1], captions_[2],
-          captions_[3],  captions_[4], LblMaxPhyicalRam, ProgressBar2, lblavailableRAM,
-          Label2_4,      Label2_5,     Label2_7,         pageFile_,    Command1})
+    for (HWND control : {graphCaption_,    ProgressBar1.hwnd(),
+                         scale_[0],        scale_[1],
+                         scale_[2],        scale_[3],
+                         scale_[4],        captions_[0],
+                         captions_[1],     captions_[2],
+                         captions_[3],     captions_[4],
+                         LblMaxPhyicalRam, ProgressBar2,
+                         lblavailableRAM,  Label2_4,
+                         Label2_5,         Label2_7,
+                         pageFile_,        Command1.hwnd()})
         ::ShowWindow(control, visible ? SW_SHOW : SW_HIDE);
 }
 
 void MemoryPanel::Update(const MemoryLabels& labels, uint64_t pageFileAvailable) {
     if (shownShare_ != labels.freeSharePercent) {
         shownShare_ = labels.freeSharePercent;
-        ::SendMessageW(ProgressBar1, PBM_SETPOS, labels.freeSharePercent, 0);
+        // Kept in the bar's range: a reading outside it must not raise its refusal box.
+        ProgressBar1.SetValue(std::clamp(labels.freeSharePercent, 0, 100));
         ::SendMessageW(ProgressBar2, PBM_SETPOS, 100, 0);
     }
     MemoryLabels& shown = shown_;

@@ -2,6 +2,8 @@
 // share and a scale of the total.
 #pragma once
 
+#include "controls/chameleon_button.h"
+#include "controls/xp_progress_bar.h"
 #include "memory/memory_figures.h"
 #include "win32/handles.h"
 
@@ -20,12 +22,13 @@ public:
     // Puts a reading on the controls; texts that did not change are not touched.
     void Update(const MemoryLabels& labels, uint64_t pageFileAvailable);
     bool Visible() const { return visible_; }
+    const XpProgressBar& Graph() const { return ProgressBar1; }
 
 private:
     HWND parent_ = nullptr;
     HWND graphCaption_ = nullptr;
-    HWND ProgressBar1 = nullptr;
-    HWND scale_[5] = {}; // Label2(3), Label2(15), Label2(9), Label2(16), "0 Mb"
+    XpProgressBar ProgressBar1; // the free share, 0-100
+    HWND scale_[5] = {};        // Label2(3), Label2(15), Label2(9), Label2(16), "0 Mb"
     HWND captions_[5] = {};
     HWND LblMaxPhyicalRam = nullptr;
     HWND ProgressBar2 = nullptr;
@@ -34,7 +37,7 @@ private:
     HWND Label2_5 = nullptr;
     HWND Label2_7 = nullptr;
     HWND pageFile_ = nullptr;
-    HWND Command1 = nullptr;
+    ChameleonButton Command1; // "Optimize", kept disabled
     HWND tooltip_ = nullptr;
     bool visible_ = false;
     // What the controls show, so a tick compares data rather than asking every control.

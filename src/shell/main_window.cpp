@@ -55,28 +55,44 @@ constexpr int kNavWidth96 = 150;
 constexpr COLORREF kNavColour = RGB(0x2B, 0x3A, 0x55);
 constexpr COLORREF kNavHeadingColour = RGB(0xA9, 0xB8, 0xD0);
 
-// The navigation column: section captions (id 0) and buttons.
+// The navigation column: section captions (id 0) and buttons with their drawn style
+// (ButtonType) and colour scheme. Scheme 2 buttons take their colours from the column's.
 struct NavItem {
     int id;
     const wchar_t* caption;
+    int32_t style = 0, scheme = 0;
 };
 constexpr NavItem kNavItems[] = {
     {0, L"PROCESSES"},
-    {IDC_BTN_PROCESS, L"Process"},
-    {IDC_BTN_KILL, L"Kill Process"},
-    {IDC_BTN_PROCESS_MONITOR, L"Process Monitor"},
+    {IDC_BTN_PROCESS, L"Process", 8, 2},
+    {IDC_BTN_KILL, L"Kill Process", 2, 1},
+    {IDC_BTN_PROCESS_MONITOR, L"Process Monitor", 8, 2},
     {0, L"STARTUP"},
-    {IDC_BTN_STARTUP_MONITOR, L"Startup Monitor"},
+    {IDC_BTN_STARTUP_MONITOR, L"Startup Monitor", 8, 2},
     {0, L"MEMORY"},
-    {IDC_BTN_MAIN_WINDOW, L"Main Window"},
-    {IDC_BTN_MEMORY_OPTIONS, L"Options"},
+    {IDC_BTN_MAIN_WINDOW, L"Main Window", 8, 2},
+    {IDC_BTN_MEMORY_OPTIONS, L"Options", 8, 2},
     {0, L"TESSALY"},
-    {IDC_BTN_OPTIONS, L"Options"},
-    {IDC_BTN_MENU, L"Menu"},
-    {IDC_BTN_END, L"End"},
+    {IDC_BTN_OPTIONS, L"Options", 8, 2},
+    {IDC_BTN_MENU, L"Menu", 9, 2},
+    {IDC_BTN_END, L"End", 14, 2},
 };
 constexpr const wchar_t* kStartupNote =
     L"Programs that start with Windows. Those added since you last allowed them are red.";
+constexpr Colour kNavButtonFace = 0x664634; // a shade lighter than the column
+constexpr Colour kNavButtonText = 0xF6EEE8;
+constexpr Colour kNavButtonTextOver = 0xFFFFFF;
+
+// A button's saved design, as the form keeps it.
+PropertyBag NavDesign(const NavItem& item) {
+    PropertyBag design{{L"BTYPE", item.style}, {L"COLTYPE", item.scheme}};
+    if (item.scheme == 2) {
+        design.WriteColour(L"BCOL", kNavButtonFace, 0);
+        design.WriteColour(L"FCOL", kNavButtonText, 0);
+        design.WriteColour(L"FCOLO", kNavButtonTextOver, 0);
+    }
+    return design;
+}
 constexpr const wchar_t* kProcessesNote =
     L"View all running programs on your computer, and check if these files are safe to run or not!";
 
@@ -294,8 +310,10 @@ void MainWindow::Layout() {
             navItems.push_back({0, item.caption, {margin, y, navWidth - margin, y + s(16)}});
             y += s(20);
         } else {
-            navItems.push_back(
-                {item.id, item.caption, {margin, y, navWidth - margin, y + buttonHeight}});
+            navItems.push_back({item.id,
+                                item.caption,
+                                {margin, y, navWidth - margin, y + buttonHeight},
+                                NavDesign(item)});
             y += buttonHeight + s(6);
         }
     }

@@ -3,6 +3,7 @@
 
 #include <windows.h>
 #include <tlhelp32.h>
+#include <uxtheme.h>
 
 #include "win32/unique_handle.h"
 
@@ -48,6 +49,11 @@ struct MemoryDcTraits { // from CreateCompatibleDC
     static Handle Invalid() { return nullptr; }
     static void Close(Handle h) { ::DeleteDC(h); }
 };
+struct ThemeTraits {
+    using Handle = HTHEME;
+    static Handle Invalid() { return nullptr; }
+    static void Close(Handle h) { ::CloseThemeData(h); }
+};
 struct MenuTraits {
     using Handle = HMENU;
     static Handle Invalid() { return nullptr; }
@@ -62,6 +68,7 @@ using UniqueFindHandle = UniqueHandle<FindHandleTraits>;
 using UniqueIcon = UniqueHandle<IconTraits>;
 using UniqueGdiObject = UniqueHandle<GdiObjectTraits>;
 using UniqueMenu = UniqueHandle<MenuTraits>;
+using UniqueTheme = UniqueHandle<ThemeTraits>;
 using UniqueFont = UniqueHandle<GdiTraits<HFONT>>;
 using UniqueBrush = UniqueHandle<GdiTraits<HBRUSH>>;
 using UniqueBitmap = UniqueHandle<GdiTraits<HBITMAP>>;

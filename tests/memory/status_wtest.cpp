@@ -12,6 +12,7 @@
 #include "settings/test_keys.h"
 #include "shell/resource.h"
 #include "shell/status_texts.h"
+#include "support/accessible_reader.h"
 #include "support/sleeper_process.h"
 #include "win32/handles.h"
 #include "win32/platform.h"
@@ -162,7 +163,15 @@ void MainWindowTest::ExpectMemoryLabels(const std::function<void()>& show) const
     const std::wstring total = Text(kTotal), available = Text(kAvailable),
                        freeWhole = Text(kFreeWhole), used = Text(kUsed), share = Text(kFreeShare),
                        pageFile = Text(kPageFile);
-    const int bar = static_cast<int>(::SendDlgItemMessageW(hwnd(), kFreeBar, PBM_GETPOS, 0, 0));
+    // The bar as a screen reader reads it: its name, and the share as its value ("37%").
+    const test::AccessibleReader graph(::GetDlgItem(hwnd(), kFreeBar));
+    ASSERT_TRUE(graph.object);
+    EXPECT_EQ(graph.Name(), L"Physical memory Usage Graph");
+    EXPECT_EQ(graph.Role(), ROLE_SYSTEM_PROGRESSBAR);
+    const std::wstring graphValue = graph.Value();
+    ASSERT_FALSE(graphValue.empty());
+    EXPECT_EQ(graphValue.back(), L'%');
+    const int bar = std::stoi(graphValue);
     const MEMORYSTATUSEX after = MemoryNow();
 
     // Whole megabytes of 1,048,576 bytes.

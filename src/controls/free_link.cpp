@@ -1,0 +1,410 @@
+#include "controls/free_link.h"
+
+#include "controls/paint_tools.h"
+#include "win32/platform.h"
+
+#include <commctrl.h>
+#include <oleacc.h>
+#include <shellapi.h>
+#include <uxtheme.h>
+#include <windowsx.h>
+
+namespace tessaly {
+
+namespace {
+
+constexpr const wchar_t* kClassName = L"TessalyFreeLink";
+
+// A caption as drawn with mnemonics on: "&&" shows "&", a single "&" shows nothing.
+std::wstring WithoutMnemonics(const std::wstring& caption) {
+    std::wstring shown;
+    for (size_t i = 0; i < caption.size(); ++i) {
+        if (caption[i] == L'&' && i + 1 < caption.size())
+            ++i;
+        else if (caption[i] == L'&')
+            continue;
+        shown += caption[i];
+    }
+    return shown;
+}
+
+} // namespace
+
+bool FreeLink::Create(HWND parent, int id, const PropertyBag& design, const std::wstring& name) {
+    p_ = ReadLinkProperties(design);
+    if (!design.Has(L"Caption"))
+        p_.Caption = name;
+    RegisterClassOnce(kClassName, nullptr, nullptr, CS_DBLCLKS);
+    containerFont_ = reinterpret_cast<HFONT>(::SendMessageW(parent, WM_GETFONT, 0, 0));
+    if (!Window::Create(kClassName, p_.Caption.c_str(), WS_CHILD | WS_VISIBLE | WS_TABSTOP, 0, 0, 0,
+                        0, 0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id))))
+        return false;
+    MakeFonts();
+    SetMouseIcon(p_.MouseIcon);
+    ::EnableWindow(hwnd(), p_.Enabled);
+    return true;
+}
+
+void FreeLink::Changed(const wchar_t* key) {
+    if (PropertyChanged)
+        PropertyChanged(key);
+    if (hwnd())
+        ::InvalidateRect(hwnd(), nullptr, FALSE);
+}
+
+void FreeLink::SetEnabled(bool v) {
+    p_.Enabled = v;
+    if (!v)
+        SetHot(false);
+    if (hwnd())
+        ::EnableWindow(hwnd(), v); // skipped by Tab, deaf to the mouse
+    Changed(L"Enabled");
+}
+
+void FreeLink::SetFont(const FontSpec& v) {
+    p_.Font = v;
+    MakeFonts();
+    if (p_.AutoSize)
+        FitToText();
+    Changed(L"Font");
+}
+
+void FreeLink::SetFontActive(const FontSpec& v) {
+    p_.FontActive = v;
+    MakeFonts();
+    Changed(L"FontActive");
+}
+
+void FreeLink::SetAutoSize(bool v) {
+    p_.AutoSize = v;
+    if (v)
+        FitToText();
+    Changed(L"AutoSize");
+}
+
+void FreeLink::SetCaption(const std::wstring& v) {
+    if (v == p_.Caption)
+        return;
+    p_.Caption = v;
+    if (hwnd())
+        ::SetWindowTextW(hwnd(), v.c_str());
+    if (p_.AutoSize)
+        FitToText();
+    Changed(L"Caption");
+}
+
+void FreeLink::SetMouseIcon(const std::wstring& v) {
+    p_.MouseIcon = v;
+    mouseIcon_.reset(v.empty()
+                         ? nullptr
+                         : static_cast<HICON>(::LoadImageW(::GetModuleHandleW(nullptr), v.c_str(),
+                                                           IMAGE_CURSOR, 0, 0, LR_DEFAULTSIZE)));
+    Changed(L"MouseIcon");
+}
+
+void FreeLink::SetToolTipText(const std::wstring& text) {
+    toolTipText_ = text;
+    if (!hwnd())
+        return;
+    if (!tooltip_ && !text.empty())
+        tooltip_ = ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                                     WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
+                                     CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd(), nullptr,
+                                     ::GetModuleHandleW(nullptr), nullptr);
+    if (!tooltip_)
+        return;
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof tool;
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = hwnd();
+    tool.uId = reinterpret_cast<UINT_PTR>(hwnd());
+    tool.lpszText = toolTipText_.data();
+    ::SendMessageW(tooltip_, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    if (!text.empty())
+        ::SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+void FreeLink::Refresh() {
+    if (hwnd()) {
+        ::InvalidateRect(hwnd(), nullptr, FALSE);
+        ::UpdateWindow(hwnd());
+    }
+}
+
+void FreeLink::OpenURL() {
+    const auto request = OpenUrlRequest(p_, ProgramFolder());
+    if (!request)
+        return;
+    if (Shell) {
+        Shell(hwnd(), *request);
+        return;
+    }
+    // A target the shell cannot open is reported by the shell itself.
+    ::ShellExecuteW(hwnd(), request->verb.c_str(), request->file.c_str(),
+                    request->parameters.c_str(), request->directory.c_str(), request->show);
+}
+
+void FreeLink::MakeFonts() {
+    if (!hwnd())
+        return;
+    const UINT dpi = WindowDpi(hwnd());
+    font_ = MakeFont(containerFont_, p_.Font, dpi);
+    fontActive_ = MakeFont(containerFont_, p_.FontActive, dpi);
+}
+
+UINT FreeLink::TextFormat() const {
+    UINT format = p_.Alignment == 1 ? DT_RIGHT : p_.Alignment == 2 ? DT_CENTER : DT_LEFT;
+    format |= p_.WordWrap ? DT_WORDBREAK : DT_SINGLELINE | DT_END_ELLIPSIS;
+    if (!p_.UseMnemonic)
+        format |= DT_NOPREFIX;
+    return format;
+}
+
+RECT FreeLink::LinkBox() const {
+    RECT client{};
+    ::GetClientRect(hwnd(), &client);
+    const int border = p_.BorderStyle ? ::GetSystemMetrics(SM_CXEDGE) : 0;
+    ::InflateRect(&client, -border, -border);
+    if (p_.Caption.empty())
+        return {};
+    HDC dc = ::GetDC(hwnd());
+    HGDIOBJ old = ::SelectObject(dc, hot_ && fontActive_ ? fontActive_.get() : font_.get());
+    RECT text = client;
+    ::DrawTextW(dc, p_.Caption.c_str(), static_cast<int>(p_.Caption.size()), &text,
+                (TextFormat() & ~DT_END_ELLIPSIS) | DT_CALCRECT);
+    ::SelectObject(dc, old);
+    ::ReleaseDC(hwnd(), dc);
+    // Placed as drawn: aligned within the client area, no wider than it.
+    const int width = std::min(text.right - text.left, client.right - client.left);
+    const int left = p_.Alignment == 1   ? client.right - width
+                     : p_.Alignment == 2 ? client.left + (client.right - client.left - width) / 2
+                                         : client.left;
+    return {left, client.top, left + width, std::min(text.bottom, client.bottom)};
+}
+
+void FreeLink::FitToText() {
+    if (!hwnd() || p_.Caption.empty())
+        return;
+    HDC dc = ::GetDC(hwnd());
+    HGDIOBJ old = ::SelectObject(dc, hot_ && fontActive_ ? fontActive_.get() : font_.get());
+    RECT client{};
+    ::GetClientRect(hwnd(), &client);
+    RECT text{0, 0, p_.WordWrap ? client.right : 0, 0};
+    ::DrawTextW(dc, p_.Caption.c_str(), static_cast<int>(p_.Caption.size()), &text,
+                (TextFormat() & ~DT_END_ELLIPSIS) | DT_CALCRECT);
+    ::SelectObject(dc, old);
+    ::ReleaseDC(hwnd(), dc);
+    const int border = p_.BorderStyle ? 2 * ::GetSystemMetrics(SM_CXEDGE) : 0;
+    ::SetWindowPos(hwnd(), nullptr, 0, 0, text.right + border, text.bottom + border,
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void FreeLink::SetHot(bool hot) {
+    if (hot == hot_)
+        return;
+    hot_ = hot;
+    if (hot) {
+        // Told when the pointer leaves the window; moves within it end the hover off the text.
+        TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, hwnd(), 0};
+        ::TrackMouseEvent(&track);
+    }
+    if (p_.AutoSize)
+        FitToText();
+    ::InvalidateRect(hwnd(), nullptr, FALSE);
+}
+
+bool FreeLink::Alive(HWND window) const {
+    return StillOwnedBy(window, this);
+}
+
+void FreeLink::Activate() {
+    HWND window = hwnd();
+    if (Click)
+        Click();
+    if (Alive(window))
+        OpenURL();
+}
+
+void FreeLink::RaiseMouse(const std::function<void(short&, short&, float&, float&)>& event,
+                          short button, POINT at) {
+    if (!event)
+        return;
+    short shift = ShiftKeys();
+    float x = static_cast<float>(at.x), y = static_cast<float>(at.y);
+    event(button, shift, x, y);
+}
+
+std::wstring FreeLink::AccName(long) const {
+    return p_.UseMnemonic ? WithoutMnemonics(p_.Caption) : p_.Caption;
+}
+
+long FreeLink::AccRole(long) const {
+    return ROLE_SYSTEM_LINK;
+}
+
+long FreeLink::AccState(long) const {
+    return STATE_SYSTEM_LINKED | (hot_ ? STATE_SYSTEM_HOTTRACKED : 0);
+}
+
+std::wstring FreeLink::AccDefaultAction(long) const {
+    return p_.Enabled ? L"Jump" : L"";
+}
+
+bool FreeLink::AccDoDefaultAction(long) {
+    if (!p_.Enabled)
+        return false;
+    Activate();
+    return true;
+}
+
+LRESULT FreeLink::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    const POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+    switch (message) {
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_PAINT:
+    case WM_PRINTCLIENT: {
+        PAINTSTRUCT paint{};
+        HDC dc = message == WM_PAINT ? ::BeginPaint(hwnd(), &paint) : reinterpret_cast<HDC>(wParam);
+        RECT client{};
+        ::GetClientRect(hwnd(), &client);
+        FillBox(dc, client, ToColorRef(p_.BackColor));
+        if (p_.BorderStyle) {
+            if (p_.Appearance)
+                ::DrawEdge(dc, &client, EDGE_SUNKEN, BF_RECT);
+            else
+                ::FrameRect(dc, &client, ::GetSysColorBrush(COLOR_WINDOWFRAME));
+        }
+        const RECT box = LinkBox();
+        HGDIOBJ old = ::SelectObject(dc, hot_ && fontActive_ ? fontActive_.get() : font_.get());
+        const int mode = ::SetBkMode(dc, TRANSPARENT);
+        const COLORREF colour = !p_.Enabled ? ::GetSysColor(COLOR_GRAYTEXT)
+                                : hot_      ? ToColorRef(p_.ForeColorActive)
+                                            : ToColorRef(p_.ForeColor);
+        ::SetTextColor(dc, HighContrastOn()
+                               ? ::GetSysColor(p_.Enabled ? COLOR_HOTLIGHT : COLOR_GRAYTEXT)
+                               : colour);
+        RECT text = client;
+        if (p_.BorderStyle)
+            ::InflateRect(&text, -::GetSystemMetrics(SM_CXEDGE), -::GetSystemMetrics(SM_CYEDGE));
+        UINT format = TextFormat();
+        if (!FocusCuesShown(hwnd()))
+            format |= DT_HIDEPREFIX;
+        ::DrawTextW(dc, p_.Caption.c_str(), static_cast<int>(p_.Caption.size()), &text, format);
+        if (::GetFocus() == hwnd() && FocusCuesShown(hwnd()) && !::IsRectEmpty(&box)) {
+            ::SetTextColor(dc, RGB(0, 0, 0));
+            ::SetBkColor(dc, RGB(255, 255, 255));
+            ::DrawFocusRect(dc, &box);
+        }
+        ::SetBkMode(dc, mode);
+        ::SelectObject(dc, old);
+        if (message == WM_PAINT)
+            ::EndPaint(hwnd(), &paint);
+        return 0;
+    }
+    case WM_MOUSEMOVE: {
+        const RECT box = LinkBox();
+        SetHot(::PtInRect(&box, at) != FALSE);
+        RaiseMouse(MouseMove, static_cast<short>(wParam & MK_LBUTTON ? 1 : 0), at);
+        return 0;
+    }
+    case WM_MOUSELEAVE:
+        SetHot(false);
+        return 0;
+    case WM_SETCURSOR:
+        if (LOWORD(lParam) == HTCLIENT) {
+            // The hand over the text, as over any link; the design's pointer when it has one.
+            HCURSOR cursor = p_.MousePointer == 0
+                                 ? ::LoadCursorW(nullptr, hot_ ? IDC_HAND : IDC_ARROW)
+                                 : PointerCursor(p_.MousePointer, mouseIcon_.get());
+            ::SetCursor(cursor);
+            return TRUE;
+        }
+        break;
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN: {
+        const short button = message == WM_LBUTTONDOWN ? 1 : 2;
+        const RECT box = LinkBox();
+        if (button == 1 && ::PtInRect(&box, at)) {
+            ::SetFocus(hwnd());
+            ::SetCapture(hwnd());
+            pressed_ = true;
+        }
+        RaiseMouse(MouseDown, button, at);
+        return 0;
+    }
+    case WM_LBUTTONDBLCLK:
+        if (DblClick)
+            DblClick();
+        return 0;
+    case WM_LBUTTONUP:
+    case WM_RBUTTONUP: {
+        const short button = message == WM_LBUTTONUP ? 1 : 2;
+        const bool wasPressed = pressed_ && button == 1;
+        if (wasPressed) {
+            pressed_ = false;
+            ::ReleaseCapture();
+        }
+        HWND window = hwnd();
+        RaiseMouse(MouseUp, button, at);
+        const RECT box = Alive(window) ? LinkBox() : RECT{};
+        if (wasPressed && Alive(window) && ::PtInRect(&box, at))
+            Activate();
+        return 0;
+    }
+    case WM_CAPTURECHANGED:
+        pressed_ = false;
+        return 0;
+    case WM_KEYDOWN:
+        if (wParam == VK_RETURN) {
+            Activate();
+            return 0;
+        }
+        break;
+    case WM_GETDLGCODE: {
+        const auto* key = reinterpret_cast<const MSG*>(lParam);
+        if (key && key->message == WM_KEYDOWN && key->wParam == VK_RETURN)
+            return DLGC_WANTMESSAGE;
+        return 0;
+    }
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+    case WM_ENABLE:
+    case WM_UPDATEUISTATE:
+    case WM_SYSCOLORCHANGE:
+        ::InvalidateRect(hwnd(), nullptr, FALSE);
+        break;
+    case WM_SETFONT:
+        containerFont_ = reinterpret_cast<HFONT>(wParam);
+        MakeFonts();
+        if (p_.AutoSize)
+            FitToText();
+        if (LOWORD(lParam))
+            ::InvalidateRect(hwnd(), nullptr, FALSE);
+        return 0;
+    case WM_GETFONT:
+        return reinterpret_cast<LRESULT>(font_.get());
+    case kDpiChangedAfterParent:
+        MakeFonts();
+        if (p_.AutoSize)
+            FitToText();
+        ::InvalidateRect(hwnd(), nullptr, FALSE);
+        return 0;
+    case WM_GETOBJECT: {
+        LRESULT result = 0;
+        if (AnswerGetObject(*this, *this, wParam, lParam, result))
+            return result;
+        break;
+    }
+    case WM_DESTROY:
+        if (tooltip_)
+            ::DestroyWindow(tooltip_);
+        tooltip_ = nullptr;
+        break;
+    default:
+        break;
+    }
+    return Default(message, wParam, lParam);
+}
+
+} // namespace tessaly
