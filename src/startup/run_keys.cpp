@@ -115,7 +115,12 @@ StartupEntry Pattern(StartupHive hive, StartupView view, StartupKey key) {
 
 std::vector<StartupEntry> ReadRunKeys(const RunKeyRoots& roots) {
     std::vector<StartupEntry> entries;
+    // Of the hives read, only the machine's software key is split by view; a root of another
+    // kind would give the same values twice.
+    const bool twoViews = roots.machine == HKEY_LOCAL_MACHINE;
     for (StartupView view : {StartupView::Native, StartupView::Wow32}) {
+        if (view == StartupView::Wow32 && !twoViews)
+            break;
         if (ReadRunKey(roots.machine, kRunKey,
                        Pattern(StartupHive::Machine, view, StartupKey::Windows),
                        entries) != ERROR_SUCCESS)

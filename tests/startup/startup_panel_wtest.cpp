@@ -264,12 +264,16 @@ TEST_F(StartupPanelTest, TheButtonShowsEveryEntryWithItsStatusAndDetails) {
 }
 
 TEST_F(StartupPanelTest, NewEntriesAreRedAndBoldUntilAllowed) {
+    const std::wstring known = Tag(L"Tessaly known");
+    PutRunValue(HKEY_CURRENT_USER, known, L"c:\\old\\known.exe");
     ASSERT_NO_FATAL_FAILURE(AllowAll());
     const std::wstring fresh = Tag(L"Tessaly fresh");
     PutRunValue(HKEY_CURRENT_USER, fresh, L"c:\\new\\fresh.exe");
     ASSERT_NO_FATAL_FAILURE(ShowPanel());
     const int row = RowOf(fresh);
     ASSERT_GE(row, 0);
+    // A selected row is drawn in the selection's colours; look at it unselected.
+    test::SelectInList(panel().List(), RowOf(known));
     EXPECT_TRUE(panel().Marked(row));
     for (int i = 0; i < static_cast<int>(panel().Rows().size()); ++i)
         EXPECT_EQ(panel().Marked(i), i == row) << "row " << i;
@@ -285,7 +289,9 @@ TEST_F(StartupPanelTest, NewEntriesAreRedAndBoldUntilAllowed) {
     Command(IDM_B7_ALLOW_ALL);
     ASSERT_NO_FATAL_FAILURE(ShowPanel());
     DeleteRunValues(fresh);
+    DeleteRunValues(known);
     ASSERT_GE(RowOf(fresh), 0);
+    test::SelectInList(panel().List(), RowOf(known));
     EXPECT_FALSE(panel().Marked(RowOf(fresh)));
     EXPECT_FALSE(DrawsRed(panel().List(), name));
 }

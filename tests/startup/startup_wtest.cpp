@@ -348,7 +348,7 @@ TEST_F(SnapshotTest, ANameBeyondTheCodePageIsRememberedAcrossStarts) {
     EXPECT_FALSE(StartupSnapshot(settings_, program(), local()).Check(names).AnyNew());
     // Garbage and a huge file are read as names, never a crash.
     std::ofstream(std::filesystem::path(program() + L"\\startst.txt"), std::ios::binary)
-        << std::string(3u << 20, '\xFF') << "\r\n\0\0\r\nplain";
+        << std::string(3u << 20, '\xFF') << std::string("\r\n\0\0\r\nplain", 11);
     EXPECT_EQ(StartupSnapshot(settings_, program(), local()).Check(names).marks,
               (std::vector<bool>{true, false}));
 }
