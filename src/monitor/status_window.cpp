@@ -52,6 +52,12 @@ StatusWindow::StatusWindow(std::unique_ptr<MonitorProbes> probes) : probes_(std:
     };
 }
 
+StatusWindow::~StatusWindow() {
+    // Before the members: the icon's window owns this one, and the dialog is owned by it.
+    if (hwnd())
+        ::DestroyWindow(hwnd());
+}
+
 bool StatusWindow::Start() {
     HINSTANCE instance = ::GetModuleHandleW(nullptr);
     icon_.reset(static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(IDI_PELMORA), IMAGE_ICON,
@@ -188,27 +194,40 @@ void StatusWindow::Tick() {
 }
 
 void StatusWindow::ShowRows(StatusRows::Changes changes) {
+    // Each control is touched only for what it shows differently: under Wine every text set
+    // is a trip to the server and every invalidation a repaint of a translucent window.
     for (int i = 0; i < kRowCount; ++i) {
         if (!(changes & RowBit(static_cast<Row>(i))))
             continue;
         const RowState& row = rows_[static_cast<Row>(i)];
-        ::SetWindowTextW(values_[i], row.text.c_str());
-        ::InvalidateRect(values_[i], nullptr, TRUE); // the colour may be all that changed
-        if (bars_[i]) {
-            ::SendMessageW(bars_[i], PBM_SETPOS, static_cast<WPARAM>(std::lround(row.bar)), 0);
-            ::SetWindowTextW(bars_[i], row.text.c_str());
+        Shown& shown = shown_[i];
+        if (shown.text != row.text) {
+            shown.text = row.text;
+            ::SetWindowTextW(values_[i], row.text.c_str());
+        } else if (shown.alert != row.alert) {
+            ::InvalidateRect(values_[i], nullptr, TRUE);
+        }
+        shown.alert = row.alert;
+        const int position = static_cast<int>(std::lround(row.bar));
+        if (bars_[i] && shown.bar != position) {
+            shown.bar = position;
+            ::SendMessageW(bars_[i], PBM_SETPOS, static_cast<WPARAM>(position), 0);
         }
     }
 }
 
-void StatusWindow::ShowWindowNow() {
-    // Current figures the moment the window appears, not those from before it was hidden.
+void StatusWindow::RefreshAll() {
     inTick_ = true;
     TickReading reading = probes_->Tick();
     reading.cpu = probes_->Cpu();
     rows_.ApplyTick(reading);
     ShowRows(~StatusRows::Changes{0});
     inTick_ = false;
+}
+
+void StatusWindow::ShowWindowNow() {
+    // Current figures the moment the window appears, not those from before it was hidden.
+    RefreshAll();
     ::ShowWindow(hwnd(), SW_SHOWNORMAL);
     ::SetForegroundWindow(hwnd());
 }
@@ -365,7 +384,7 @@ LRESULT StatusWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         rows_.ApplyTotals(totals_);
         rows_.ApplyDisplay(probes_->Display());
         if (::IsWindowVisible(hwnd()))
-            ShowWindowNow();
+            RefreshAll();
         else
             ShowRows(~StatusRows::Changes{0});
         Place();

@@ -23,6 +23,7 @@ public:
     static constexpr UINT kTimer1Interval = 250;
 
     explicit StatusWindow(std::unique_ptr<MonitorProbes> probes = SystemMonitorProbes());
+    ~StatusWindow() override;
     bool Start();
 
     // For tests that drive the window in their own process.
@@ -46,6 +47,7 @@ private:
     void Place();
     void Tick();
     void ShowRows(StatusRows::Changes changes);
+    void RefreshAll();
     void ShowWindowNow();
     void HideToTray();
     void OnTrayMouseDown(short button);
@@ -65,6 +67,12 @@ private:
     HWND captions_[kRowCount] = {};
     HWND values_[kRowCount] = {};
     HWND bars_[kRowCount] = {};
+    struct Shown { // what the row's controls show now
+        std::wstring text;
+        bool alert = false;
+        int bar = 0;
+    };
+    Shown shown_[kRowCount];
     HWND Image1 = nullptr, Image2 = nullptr, Label19 = nullptr;
     UniqueIcon icon_;
     UniqueMenu menu_;

@@ -46,7 +46,8 @@ std::wstring ShortPath(const std::wstring& path) {
 void RunDialog::Open(HWND owner, HWND disableOnLoad, std::wstring title) {
     title_ = std::move(title);
     if (!Loaded()) {
-        if (!CreateModeless(owner, IDD_FRMSHELL))
+        // While another dialog holds the owner, that one comes to the front instead.
+        if (!CreateModeless(owner, IDD_FRMSHELL, disableOnLoad != nullptr))
             return;
         disableOnLoad_ = disableOnLoad;
         if (disableOnLoad_)
@@ -111,9 +112,14 @@ void RunDialog::ShowVerbRow(bool visible) {
 }
 
 void RunDialog::Unload() {
-    // The main window first, so it takes the activation back when the dialog goes.
-    if (disableOnLoad_)
+    // The main window first, so it takes the activation back when the dialog goes. Only the
+    // first loading disables it, so only the first unloading gives it back: a later one must
+    // not enable it under another dialog that holds it then.
+    if (disableOnLoad_) {
         ::EnableWindow(disableOnLoad_, TRUE);
+        ReleaseOwner();
+        disableOnLoad_ = nullptr;
+    }
     ::ShowWindow(hwnd(), SW_HIDE);
 }
 

@@ -11,8 +11,9 @@ namespace tessaly {
 class RunDialog final : public Dialog {
 public:
     // Loads the dialog the first time (centred, "Open" chosen) and shows it. `disableOnLoad`
-    // (varnok's main window) is disabled when the dialog is loaded and enabled again whenever
-    // it hides. Message boxes carry `title`.
+    // (varnok's main window) is disabled by that first loading and enabled again when the
+    // dialog first hides; while it is disabled the dialog holds it (one such dialog at a time).
+    // Message boxes carry `title`.
     void Open(HWND owner, HWND disableOnLoad, std::wstring title);
     bool Loaded() const { return hwnd() != nullptr; }
 

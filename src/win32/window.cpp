@@ -108,6 +108,12 @@ HWND Dialog::CreateModeless(HWND owner, int templateId, bool holdsOwner) {
                                 &Dialog::StaticProc, reinterpret_cast<LPARAM>(this));
 }
 
+void Dialog::ReleaseOwner() {
+    if (heldOwner_ && ::GetPropW(heldOwner_, kOwnerDialogProperty) == hwnd_)
+        ::RemovePropW(heldOwner_, kOwnerDialogProperty);
+    heldOwner_ = nullptr;
+}
+
 void Dialog::End(INT_PTR result) {
     if (modal_)
         ::EndDialog(hwnd_, result);
@@ -158,11 +164,8 @@ INT_PTR CALLBACK Dialog::StaticProc(HWND hwnd, UINT message, WPARAM wParam,
     } catch (...) {
         result = FALSE;
     }
-    if (message == WM_DESTROY && self->heldOwner_) {
-        if (::GetPropW(self->heldOwner_, kOwnerDialogProperty) == hwnd)
-            ::RemovePropW(self->heldOwner_, kOwnerDialogProperty);
-        self->heldOwner_ = nullptr;
-    }
+    if (message == WM_DESTROY)
+        self->ReleaseOwner();
     if (message == WM_NCDESTROY) {
         ::SetWindowLongPtrW(hwnd, DWLP_USER, 0);
         self->hwnd_ = nullptr;

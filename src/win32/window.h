@@ -70,6 +70,9 @@ private:
 
 protected:
     void End(INT_PTR result);
+    // A modeless dialog that stays open (hidden) but no longer holds its owner gives the owner
+    // back to the one-at-a-time rule.
+    void ReleaseOwner();
 };
 
 } // namespace tessaly

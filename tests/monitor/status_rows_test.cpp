@@ -18,15 +18,6 @@ TickReading Healthy() {
     return r;
 }
 
-TEST(StatusRows, BarRowsStartAtOneHundredPercentText) {
-    const StatusRows rows;
-    for (int i = 0; i < kRowCount; ++i) {
-        const Row row = static_cast<Row>(i);
-        EXPECT_EQ(rows[row].text, SpecOf(row).bar ? L"100 %" : L"") << i;
-        EXPECT_FALSE(rows[row].alert);
-    }
-}
-
 TEST(StatusRows, ThresholdsCompareTheBarValue) {
     const struct {
         const char* name;
@@ -133,29 +124,6 @@ TEST(StatusRows, ChangesNameOnlyTheRowsThatChanged) {
     TickReading busier = Healthy();
     busier.cpu = 21;
     EXPECT_EQ(rows.ApplyTick(busier), RowBit(Row::Cpu));
-}
-
-TEST(StatusRows, TotalsAndDisplayTexts) {
-    StatusRows rows;
-    TotalsReading totals;
-    totals.memory = Healthy().memory;
-    totals.disk = {};
-    totals.processorName = L"Some CPU";
-    totals.videoName = L"Unknown";
-    totals.videoMemory = L"Unknown";
-    rows.ApplyTotals(totals);
-    EXPECT_EQ(rows[Row::TotalRam].text, L"8.000 GB");
-    EXPECT_EQ(rows[Row::TotalPage].text, L"12.000 GB");
-    EXPECT_EQ(rows[Row::TotalVirtual].text, L"128.000 GB");
-    EXPECT_EQ(rows[Row::DiskCapacity].text, L"0 bytes");
-    EXPECT_EQ(rows[Row::CpuName].text, L"Some CPU");
-
-    rows.ApplyDisplay({true, 1280, 800, 24});
-    EXPECT_EQ(rows[Row::Resolution].text, L"1280x800");
-    EXPECT_EQ(rows[Row::ColorDepth].text, L"24-bit");
-    rows.ApplyDisplay({});
-    EXPECT_EQ(rows[Row::Resolution].text, L"Unknown");
-    EXPECT_EQ(rows[Row::ColorDepth].text, L"Unknown-bit");
 }
 
 } // namespace

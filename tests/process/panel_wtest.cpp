@@ -6,6 +6,7 @@
 
 #include "common/text.h"
 #include "process/file_version.h"
+#include "probes/exit_windows.h"
 #include "process/process_view.h"
 #include "settings/registry.h"
 #include "shell/resource.h"
@@ -710,6 +711,35 @@ TEST_F(ProcessPanelTest, TerminatingEndsEveryProcessOfThatNameAndNoOther) {
     EXPECT_GE(RowOf(lookalike.id()), 0);
     EXPECT_EQ(ItemCount(list()), static_cast<int>(panel().Rows().size()));
     EXPECT_EQ(panel().SelectedRow(), 1);
+}
+
+TEST_F(ProcessPanelTest, MainMenuShutDownItemsAskThroughTheSeam) {
+    // w2 as the resource builds it: "Run New Task" first, "ShutDown" before the way out.
+    const UniqueMenu menu(::LoadMenuW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDM_W2)));
+    const HMENU w2 = ::GetSubMenu(menu.get(), 0);
+    const int count = ::GetMenuItemCount(w2);
+    ASSERT_GE(count, 4);
+    EXPECT_EQ(::GetMenuItemID(w2, 0), static_cast<UINT>(IDM_A33_RUN_NEW_TASK));
+    EXPECT_EQ(::GetMenuItemID(w2, count - 1), static_cast<UINT>(IDM_A2_EXIT));
+    EXPECT_TRUE(::GetMenuState(w2, count - 2, MF_BYPOSITION) & MF_SEPARATOR);
+    EXPECT_TRUE(::GetMenuState(w2, count - 4, MF_BYPOSITION) & MF_SEPARATOR);
+    const HMENU shutdown = ::GetSubMenu(w2, count - 3);
+    ASSERT_NE(shutdown, nullptr);
+    wchar_t caption[32] = {};
+    ::GetMenuStringW(w2, count - 3, caption, 32, MF_BYPOSITION);
+    EXPECT_STREQ(caption, L"ShutDown");
+
+    std::vector<UINT> flags;
+    const ScopedExitWindowsEx seam([&](UINT f, DWORD) {
+        flags.push_back(f);
+        return FALSE;
+    });
+    for (int item = 0; item < 3; ++item)
+        Command(static_cast<int>(::GetMenuItemID(shutdown, item)));
+    const std::vector<UINT> expected = {EWX_LOGOFF | EWX_FORCEIFHUNG, EWX_REBOOT | EWX_FORCEIFHUNG,
+                                        EWX_SHUTDOWN | EWX_FORCEIFHUNG};
+    EXPECT_EQ(flags, expected) << "Log off User, Restart Windows, Shutdown Windows";
+    EXPECT_TRUE(::IsWindow(window().hwnd())) << "a refused shutdown leaves varnok running";
 }
 
 } // namespace

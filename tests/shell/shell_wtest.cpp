@@ -144,12 +144,17 @@ HWND WaitForWindow(DWORD processId, const wchar_t* className) {
 }
 
 std::wstring TextOf(HWND window) {
-    wchar_t text[256] = {};
-    DWORD_PTR copied = 0;
-    if (!::SendMessageTimeoutW(window, WM_GETTEXT, ARRAYSIZE(text), reinterpret_cast<LPARAM>(text),
-                               SMTO_ABORTIFHUNG, 5000, &copied))
+    DWORD_PTR length = 0;
+    if (!::SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &length))
         return {};
-    return std::wstring(text, copied);
+    std::wstring text(length + 1, L'\0');
+    DWORD_PTR copied = 0;
+    if (!::SendMessageTimeoutW(window, WM_GETTEXT, text.size(),
+                               reinterpret_cast<LPARAM>(text.data()), SMTO_ABORTIFHUNG, 5000,
+                               &copied))
+        return {};
+    text.resize(std::min<size_t>(copied, length));
+    return text;
 }
 
 // The cell texts of another process's list view, row by row. The list view writes into memory
@@ -566,13 +571,20 @@ struct Pelmora {
             return false;
         window = WaitForWindow(process.Id(), kStatusClass);
         tray = TopLevelWindow(process.Id(), kTrayClass);
-        DWORD_PTR answer = 0;
-        if (!window ||
-            !::SendMessageTimeoutW(window, kQueryStatusTray, 0, 0, SMTO_ABORTIFHUNG, 5000, &answer))
+        if (!window || !tray)
             return false;
-        iconId = LOWORD(answer);
-        iconVisible = HIWORD(answer) != 0;
-        return tray != nullptr;
+        // The window exists from the first step of the start; the icon follows.
+        WaitUntil(
+            [&] {
+                DWORD_PTR answer = 0;
+                ::SendMessageTimeoutW(window, kQueryStatusTray, 0, 0, SMTO_ABORTIFHUNG, 5000,
+                                      &answer);
+                iconId = LOWORD(answer);
+                iconVisible = HIWORD(answer) != 0;
+                return iconVisible;
+            },
+            kStartTimeout);
+        return iconId != 0;
     }
     void Click(UINT mouseMessage) const {
         ::PostMessageW(tray, TrayArea::kCallbackMessage, iconId, mouseMessage);
@@ -753,6 +765,17 @@ TEST_F(ShellTest, PelmoraNewTaskRefusesExplainsAndStartsVisibly) {
     EXPECT_TRUE(view.Shown());
     EXPECT_EQ(view.Text(), missing);
 
+    // A path longer than the old 260-character limit reaches the shell whole and comes back
+    // whole; where the shell cannot start it, the reason is shown.
+    std::wstring deep = TestProgramFolder();
+    while (deep.size() < 300)
+        deep += L"\\a folder with a long name";
+    deep += L"\\program.exe";
+    view.Type(deep);
+    view.Run();
+    EXPECT_NE(AnswerMessageBox(view.processId, L"pelmora", view.dialog), L"(no message box)");
+    EXPECT_EQ(view.Text(), deep);
+
     // A real program under a Unicode name with spaces, in the program folder: started, with
     // its window shown, and the dialog goes.
     const std::wstring name = L"Tâche ü " + std::to_wstring(::GetCurrentProcessId()) + L".EXE";
@@ -798,8 +821,18 @@ TEST_F(ShellTest, VarnokRunNewTaskDisablesItsWindowUntilTheDialogGoes) {
     EXPECT_EQ(AnswerMessageBox(varnok.Id(), L"Tessaly", view.dialog),
               L"Please Select Valid Application");
     EXPECT_FALSE(::IsWindowEnabled(window));
+    // One dialog holds the window at a time: Options brings New Task to the front instead.
+    ::PostMessageW(window, WM_COMMAND, IDM_A6_OPTIONS, 0);
+    std::this_thread::sleep_for(500ms);
+    EXPECT_EQ(VisibleDialog(varnok.Id(), L"Options"), nullptr);
     ::PostMessageW(view.dialog, WM_CLOSE, 0, 0);
     EXPECT_TRUE(WaitUntil([&] { return !view.Shown(); }, 5s));
+    EXPECT_TRUE(::IsWindowEnabled(window));
+
+    // Still loaded, it opens again with its text and no longer holds the window.
+    ::PostMessageW(window, WM_COMMAND, IDM_A33_RUN_NEW_TASK, 0);
+    ASSERT_TRUE(view.Find());
+    EXPECT_EQ(view.Text(), L"readme.txt");
     EXPECT_TRUE(::IsWindowEnabled(window));
 }
 
