@@ -183,6 +183,9 @@ bool ProcessPanel::OnNotify(const NMHDR& header, LRESULT& result) {
         }
         return true;
     }
+    case LVN_COLUMNCLICK:
+        SortBy(static_cast<ProcessColumn>(reinterpret_cast<const NMLISTVIEW&>(header).iSubItem));
+        return true;
     case NM_RCLICK: {
         if (rows_.empty())
             return true;
