@@ -18,11 +18,14 @@ target_link_libraries(host_tests PRIVATE tessaly_pure GTest::gtest_main)
 include(GoogleTest)
 gtest_discover_tests(host_tests DISCOVERY_TIMEOUT 60)
 
-# libFuzzer targets (clang only), run bounded as tests. The code under test is compiled into
-# each target itself so libFuzzer sees its coverage; new inputs go to the build tree, the
-# checked-in seeds are only read.
-function(tessaly_fuzz_test name runs max_len seeds)
-    add_executable(${name} ${ARGN})
+# libFuzzer targets (clang only). The code under test is compiled into the target itself so
+# libFuzzer sees its coverage; new inputs go to the build tree, the checked-in seeds are only
+# read.
+function(tessaly_fuzz_target name source code seeds max_len)
+    if(NOT CMAKE_CXX_COMPILER_ID MATCHES Clang)
+        return()
+    endif()
+    add_executable(${name} ${source} ${code})
     target_include_directories(${name} PRIVATE tests)
     target_compile_options(${name} PRIVATE -fsanitize=fuzzer)
     target_link_options(${name} PRIVATE -fsanitize=fuzzer)
@@ -30,20 +33,22 @@ function(tessaly_fuzz_test name runs max_len seeds)
     set(corpus ${CMAKE_BINARY_DIR}/fuzz/${name})
     file(MAKE_DIRECTORY ${corpus})
     # Bounded in time too: a loaded machine runs fewer inputs a second.
-    add_test(NAME ${name} COMMAND ${name} -runs=${runs} -max_len=${max_len} -max_total_time=60
-                                  ${corpus} ${seeds})
+    add_test(NAME ${name} COMMAND ${name} -runs=200000 -max_len=${max_len} -max_total_time=60
+                                  ${corpus} ${PROJECT_SOURCE_DIR}/${seeds})
     set_tests_properties(${name} PROPERTIES TIMEOUT 120 LABELS fuzz)
 endfunction()
-if(CMAKE_CXX_COMPILER_ID MATCHES Clang)
-    tessaly_fuzz_test(version_block_fuzz 200000 4096 ${PROJECT_SOURCE_DIR}/tests/process/fuzz_seeds
-                      tests/process/version_block_fuzz.cpp src/process/version_block.cpp)
-    tessaly_fuzz_test(name_file_fuzz 20000 1024 ${PROJECT_SOURCE_DIR}/tests/startup/fuzz_seeds
-                      tests/startup/name_file_fuzz.cpp src/startup/name_file.cpp
-                      src/common/text_codec.cpp)
-    tessaly_fuzz_test(command_resolver_fuzz 50000 1024
-                      ${PROJECT_SOURCE_DIR}/tests/startup/fuzz_seeds
-                      tests/startup/command_resolver_fuzz.cpp src/startup/command_resolver.cpp)
-endif()
+# The version block reader.
+tessaly_fuzz_target(version_block_fuzz tests/process/version_block_fuzz.cpp
+                    src/process/version_block.cpp tests/process/fuzz_seeds 4096)
+# Reading the lookup server's answers (body and verdict items).
+tessaly_fuzz_target(scan_response_fuzz tests/scan/scan_response_fuzz.cpp src/scan/scan_logic.cpp
+                    tests/scan/fuzz_seeds 2048)
+# The startup name files and the startup command resolver.
+tessaly_fuzz_target(name_file_fuzz tests/startup/name_file_fuzz.cpp
+                    "src/startup/name_file.cpp;src/common/text_codec.cpp" tests/startup/fuzz_seeds
+                    1024)
+tessaly_fuzz_target(command_resolver_fuzz tests/startup/command_resolver_fuzz.cpp
+                    src/startup/command_resolver.cpp tests/startup/fuzz_seeds 1024)
 
 add_subdirectory(tools/lookup-server)
 include(tests/lookup-server/host.cmake)

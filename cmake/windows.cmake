@@ -45,6 +45,9 @@ add_library(tessaly_shared STATIC
 add_dependencies(tessaly_shared delay_import_libs)
 target_link_libraries(tessaly_shared PUBLIC tessaly_pure ${TESSALY_DELAY_LIBS} delayimp comctl32
                       uxtheme msimg32 advapi32 user32 gdi32 psapi version shlwapi)
+# The pure code calls what each platform supplies (case folding, UTF-8, sort keys), which this
+# build keeps in tessaly_shared; a program that reaches the pure code first still links.
+target_link_libraries(tessaly_pure INTERFACE tessaly_shared)
 
 add_library(varnok_core STATIC
     src/memory/memory_options_panel.cpp
@@ -57,6 +60,14 @@ add_library(varnok_core STATIC
     src/process/process_control.cpp
     src/process/process_query.cpp
     src/process/process_refresh.cpp
+    src/scan/file_lookup.cpp
+    src/scan/http_fetch.cpp
+    src/scan/identity.cpp
+    src/scan/md5.cpp
+    src/scan/opener.cpp
+    src/scan/running_files.cpp
+    src/scan/scan_run.cpp
+    src/scan/scan_window.cpp
     src/settings/options.cpp
     src/settings/options_dialog.cpp
     src/shell/main_window.cpp
@@ -66,7 +77,7 @@ add_library(varnok_core STATIC
     src/startup/startup_snapshot.cpp
     src/sysinfo/system_info.cpp
 )
-target_link_libraries(varnok_core PUBLIC tessaly_shared)
+target_link_libraries(varnok_core PUBLIC tessaly_shared winhttp)
 
 function(tessaly_version_resource target description)
     set(TESSALY_VERSION ${PROJECT_VERSION})

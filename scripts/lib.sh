@@ -3,7 +3,7 @@
 
 TESSALY_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 WINE64=/usr/lib/wine/wine64
-PACKAGES="cmake g++ clang libclang-rt-14-dev g++-mingw-w64-x86-64-posix mingw-w64-tools wine64 xvfb xauth x11-utils imagemagick googletest pkg-config libcpp-httplib-dev libsqlite3-dev chromium"
+PACKAGES="cmake g++ clang libclang-rt-14-dev g++-mingw-w64-x86-64-posix mingw-w64-tools wine64 xvfb xauth x11-utils imagemagick googletest pkg-config libcpp-httplib-dev libsqlite3-dev chromium nsis zip unzip xz-utils procps"
 
 log() { printf '== %s\n' "$*" >&2; }
 

@@ -2,6 +2,7 @@
 #include "common/number_format.h"
 #include "common/text.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <cwctype>
 
@@ -9,6 +10,31 @@ namespace tessaly {
 
 wchar_t FoldCase(wchar_t c) {
     return static_cast<wchar_t>(std::towlower(static_cast<wint_t>(c)));
+}
+
+std::string ToUtf8(std::wstring_view text) {
+    std::string out;
+    for (wchar_t w : text) {
+        auto c = static_cast<uint32_t>(w);
+        if (c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF))
+            c = 0xFFFD;
+        if (c < 0x80) {
+            out += static_cast<char>(c);
+        } else if (c < 0x800) {
+            out += static_cast<char>(0xC0 | (c >> 6));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else if (c < 0x10000) {
+            out += static_cast<char>(0xE0 | (c >> 12));
+            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else {
+            out += static_cast<char>(0xF0 | (c >> 18));
+            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    return out;
 }
 
 std::string SortKey(std::wstring_view text) {

@@ -12,6 +12,10 @@ namespace tessaly {
 // follows the platform.
 wchar_t FoldCase(wchar_t c);
 
+// UTF-8 of a text, also supplied by each platform (text on Windows is UTF-16, on the host
+// UTF-32); what cannot be encoded becomes U+FFFD.
+std::string ToUtf8(std::wstring_view text);
+
 // A key that orders texts as the user's locale sorts them, ignoring case, by comparing keys
 // bytewise: "Ünïcødé.exe" before "winedevice.exe", digits by their value where the system
 // offers that, as Explorer lists files. Each platform supplies it (the host by folded

@@ -161,19 +161,24 @@ UINT FreeLink::TextFormat() const {
 }
 
 RECT FreeLink::LinkBox() const {
+    HDC dc = ::GetDC(hwnd());
+    const RECT box = LinkBox(dc);
+    ::ReleaseDC(hwnd(), dc);
+    return box;
+}
+
+RECT FreeLink::LinkBox(HDC dc) const {
     RECT client{};
     ::GetClientRect(hwnd(), &client);
     const int border = p_.BorderStyle ? ::GetSystemMetrics(SM_CXEDGE) : 0;
     ::InflateRect(&client, -border, -border);
     if (p_.Caption.empty())
         return {};
-    HDC dc = ::GetDC(hwnd());
     HGDIOBJ old = ::SelectObject(dc, hot_ && fontActive_ ? fontActive_.get() : font_.get());
     RECT text = client;
     ::DrawTextW(dc, p_.Caption.c_str(), static_cast<int>(p_.Caption.size()), &text,
                 (TextFormat() & ~DT_END_ELLIPSIS) | DT_CALCRECT);
     ::SelectObject(dc, old);
-    ::ReleaseDC(hwnd(), dc);
     // Placed as drawn: aligned within the client area, no wider than it.
     const int width = std::min(text.right - text.left, client.right - client.left);
     const int left = p_.Alignment == 1   ? client.right - width
@@ -275,7 +280,8 @@ LRESULT FreeLink::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             else
                 ::FrameRect(dc, &client, ::GetSysColorBrush(COLOR_WINDOWFRAME));
         }
-        const RECT box = LinkBox();
+        const bool cues = FocusCuesShown(hwnd());
+        const RECT box = ::GetFocus() == hwnd() && cues ? LinkBox(dc) : RECT{};
         HGDIOBJ old = ::SelectObject(dc, hot_ && fontActive_ ? fontActive_.get() : font_.get());
         const int mode = ::SetBkMode(dc, TRANSPARENT);
         const COLORREF colour = !p_.Enabled ? ::GetSysColor(COLOR_GRAYTEXT)
@@ -288,10 +294,10 @@ LRESULT FreeLink::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         if (p_.BorderStyle)
             ::InflateRect(&text, -::GetSystemMetrics(SM_CXEDGE), -::GetSystemMetrics(SM_CYEDGE));
         UINT format = TextFormat();
-        if (!FocusCuesShown(hwnd()))
+        if (!cues)
             format |= DT_HIDEPREFIX;
         ::DrawTextW(dc, p_.Caption.c_str(), static_cast<int>(p_.Caption.size()), &text, format);
-        if (::GetFocus() == hwnd() && FocusCuesShown(hwnd()) && !::IsRectEmpty(&box)) {
+        if (!::IsRectEmpty(&box)) { // the focus, shown once the keyboard was used
             ::SetTextColor(dc, RGB(0, 0, 0));
             ::SetBkColor(dc, RGB(255, 255, 255));
             ::DrawFocusRect(dc, &box);

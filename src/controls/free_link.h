@@ -81,6 +81,7 @@ private:
     void MakeFonts();
     void FitToText();
     UINT TextFormat() const;
+    RECT LinkBox(HDC dc) const;
     void SetHot(bool hot);
     // Click, then the link is opened unless the click's handler closed the window.
     void Activate();

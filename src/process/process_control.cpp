@@ -68,6 +68,8 @@ std::wstring LastWriteText(const std::wstring& path) {
     return std::wstring(date) + L" " + time;
 }
 
+} // namespace
+
 std::wstring ModuleFileName(HANDLE process, HMODULE module) {
     // A returned length equal to the buffer means the name was cut; no path is longer than
     // a UNICODE_STRING can hold, so the doubling ends.
@@ -99,8 +101,6 @@ std::vector<HMODULE> ModuleHandles(HANDLE process) {
         modules.resize(needed / sizeof(HMODULE) + 64);
     }
 }
-
-} // namespace
 
 bool TerminateBySnapshotName(std::wstring_view name, DWORD sparePid, DWORD* refusal) {
     const std::wstring wanted = FileNamePart(name);

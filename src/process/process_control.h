@@ -40,6 +40,12 @@ bool SetPriority(DWORD pid, DWORD priorityClass);
 // The priority class, 0 when the process cannot be opened.
 DWORD QueryPriority(DWORD pid);
 
+// Every module handle of an open process (32- and 64-bit), in load order; empty when they
+// cannot be read. The process needs query and read rights.
+std::vector<HMODULE> ModuleHandles(HANDLE process);
+// A module's full file name, any length; empty when it cannot be read.
+std::wstring ModuleFileName(HANDLE process, HMODULE module);
+
 struct ModuleRow {
     std::wstring path;
     uint64_t imageSize = 0;    // bytes the module occupies in the process

@@ -21,6 +21,10 @@ inline constexpr const wchar_t* kHotkeyKey = L"key";
 inline constexpr const wchar_t* kLowMemoryLevel = L"trigg";
 inline constexpr const wchar_t* kLowMemoryOn = L"3";
 
+// The lookup server's address (REG_SZ), for the security check and the lookup links.
+inline constexpr const wchar_t* kLookupKey = L"software\\orvix\\tessaly\\lookup";
+inline constexpr const wchar_t* kLookupServer = L"server";
+
 inline constexpr const wchar_t* kUserRunKey = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 inline constexpr const wchar_t* kUserRunKeyForDelete =
     L"software\\microsoft\\windows\\currentversion\\run\\";

@@ -11,6 +11,7 @@
 #include "process/process_query.h"
 #include "process/process_refresh.h"
 #include "process/process_view.h"
+#include "scan/opener.h"
 #include "shell/status_texts.h"
 #include "settings/options_dialog.h"
 #include "settings/options_resource.h"
@@ -72,6 +73,8 @@ constexpr NavItem kNavItems[] = {
     {0, L"MEMORY"},
     {IDC_BTN_MAIN_WINDOW, L"Main Window", 8, 2},
     {IDC_BTN_MEMORY_OPTIONS, L"Options", 8, 2},
+    {0, L"SECURITY"},
+    {IDC_BTN_SECURITY_SCAN, L"Security Scan", 8, 2},
     {0, L"TESSALY"},
     {IDC_BTN_OPTIONS, L"Options", 8, 2},
     {IDC_BTN_MENU, L"Menu", 9, 2},
@@ -234,6 +237,12 @@ void MainWindow::CreateControls() {
     // the main window dearer.
     navBar_.Create(hwnd(), IDC_NAVBAR, {kNavColour, kNavHeadingColour}, font_.get());
     lblProcessNo = child(L"STATIC", L"", SS_LEFT | SS_NOPREFIX, IDC_LBLPROCESSNO);
+    Command6 = child(L"BUTTON", L"Check All Processes Online Now", BS_PUSHBUTTON | WS_TABSTOP,
+                     IDC_BTN_CHECK_ALL_ONLINE);
+    Combo1 = child(WC_COMBOBOXW, L"", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, IDC_COMBO1);
+    for (const wchar_t* country : kCountries)
+        ::SendMessageW(Combo1, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(country));
+    ::SendMessageW(Combo1, CB_SETCUEBANNER, 0, reinterpret_cast<LPARAM>(L"Country facts"));
     StatusBar1 = child(STATUSCLASSNAMEW, L"", SBARS_SIZEGRIP, IDC_STATUSBAR1);
     PaintChangedPartsOnly(StatusBar1); // a figure changes every second
     details_.Create(hwnd(), font_.get(), boldFont_.get());
@@ -321,6 +330,9 @@ void MainWindow::Layout() {
     navBar_.SetItems(std::move(navItems));
     const int left = navWidth + margin, right = client.right - margin;
     Label2_26.Move(hwnd(), {left, s(10), left + s(300), s(40)});
+    // The country list and the online check sit at the right of the title line.
+    ::MoveWindow(Command6, right - s(210), s(10), s(210), s(26), TRUE);
+    ::MoveWindow(Combo1, right - s(420), s(11), s(200), s(300), TRUE);
     // The note takes the whole width where the process count is not shown.
     const bool counted = view_ == View::Processes || view_ == View::Startup;
     Label8.Move(hwnd(), {left, s(40), right - (counted ? s(240) : 0), s(74)});
@@ -481,8 +493,8 @@ void MainWindow::ShowProcessMenu(POINT at) {
     for (int i = 0; i < 4; ++i)
         ::CheckMenuItem(menu, kPriorityItems[i],
                         MF_BYCOMMAND | (i == mark ? MF_CHECKED : MF_UNCHECKED));
-    ::EnableMenuItem(menu, IDM_AA34_EXPLORE,
-                     MF_BYCOMMAND | (row->path.empty() ? MF_GRAYED : MF_ENABLED));
+    for (int item : {IDM_AA34_EXPLORE, IDM_AA_READ_MORE})
+        ::EnableMenuItem(menu, item, MF_BYCOMMAND | (row->path.empty() ? MF_GRAYED : MF_ENABLED));
     ::TrackPopupMenu(menu, TPM_RIGHTBUTTON, at.x, at.y, 0, hwnd(), nullptr);
 }
 
@@ -537,6 +549,26 @@ void MainWindow::ExploreSelected() {
     const std::wstring folder = row ? FolderOf(row->path) : std::wstring();
     if (!folder.empty())
         ::ShellExecuteW(hwnd(), L"open", folder.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+void MainWindow::OpenSecurityScan() {
+    if (!Form6)
+        Form6 = std::make_unique<ScanWindow>(settings_);
+    Form6->Show(hwnd());
+}
+
+void MainWindow::LookUpSelectedProcess() {
+    // The process list's own selection: the startup list has one of its own.
+    const ProcessRecord* row = panel_.Selected();
+    if (!row || row->path.empty())
+        return;
+    lookups_.OpenProcess(hwnd(), LookupServer(settings_), row->imageName, row->path);
+}
+
+void MainWindow::OpenCountryPage() {
+    const LRESULT chosen = ::SendMessageW(Combo1, CB_GETCURSEL, 0, 0);
+    if (chosen >= 0 && chosen < static_cast<LRESULT>(kCountries.size()))
+        OpenAddress(hwnd(), CountryAddress(LookupServer(settings_), kCountries[chosen]));
 }
 
 void MainWindow::OpenOptions() {
@@ -922,6 +954,17 @@ void MainWindow::OnCommand(int id) {
     case IDM_AA34_EXPLORE:
         ExploreSelected();
         break;
+    case IDC_BTN_SECURITY_SCAN:
+    case IDC_BTN_CHECK_ALL_ONLINE:
+    case IDM_A8_CHECK_ALL_ONLINE:
+        OpenSecurityScan();
+        break;
+    case IDM_AA_READ_MORE:
+        LookUpSelectedProcess();
+        break;
+    case IDM_A3_HOME_PAGE:
+        OpenAddress(hwnd(), LookupServer(settings_));
+        break;
     case IDC_BTN_END:
     case IDM_A2_EXIT:
     case IDM_HH_END:
@@ -935,6 +978,12 @@ void MainWindow::OnCommand(int id) {
 LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_COMMAND:
+        if (LOWORD(wParam) == IDC_COMBO1) {
+            // Chosen from the open list (click or Enter), not each entry the arrows pass.
+            if (HIWORD(wParam) == CBN_SELENDOK)
+                OpenCountryPage();
+            return 0;
+        }
         if (!memoryOptions_.OnCommand(LOWORD(wParam), HIWORD(wParam)))
             OnCommand(LOWORD(wParam));
         return 0;

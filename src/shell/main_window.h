@@ -15,6 +15,8 @@
 #include "process/process_panel.h"
 #include "process/process_refresh.h"
 #include "run/run_dialog.h"
+#include "scan/file_lookup.h"
+#include "scan/scan_window.h"
 #include "settings/registry.h"
 #include "shell/start_options.h"
 #include "shell/wait_window.h"
@@ -63,6 +65,8 @@ public:
     int AlertPending() const { return StartupAlertPending; }
     const std::wstring& ViewTitle() const { return Label2_26.Text(); }
     HMENU ProcessMenu() const { return ::GetSubMenu(contextMenu_.get(), 0); }
+    ScanWindow* SecurityScan() const { return Form6.get(); }
+    const FileLookups& Lookups() const { return lookups_; }
     bool Loading() const { return loader_.Running() || !firstLoadDone_; }
 
 protected:
@@ -96,6 +100,9 @@ private:
     void SetSelectedPriority(DWORD priorityClass);
     void ShowModules();
     void ExploreSelected();
+    void OpenSecurityScan();
+    void LookUpSelectedProcess();
+    void OpenCountryPage();
     void OpenOptions();
     void ShowFromTray();
     void ToggleByHotkey();
@@ -157,7 +164,9 @@ private:
     LowMemoryWatch lowMemory_;
     WatchedSettingsKey ramOptions_; // "trigg" and "3", read every memory tick
     std::unique_ptr<ModulesDialog> frmModules;
-    RunDialog frmShell; // stays loaded once opened
+    std::unique_ptr<ScanWindow> Form6;
+    FileLookups lookups_; // "Read more about" pages being prepared
+    RunDialog frmShell;   // stays loaded once opened
     std::unique_ptr<CpuSampler> CpuSampler_;
     clsSysInfo SysInfo;
     std::vector<SnapshotEntry> snapshot_; // List1 / List2
@@ -174,8 +183,10 @@ private:
     bool rebuildPending_ = false; // asked for while another load ran
 
     HWND lblProcessNo = nullptr;
-    DrawnText Label2_26; // the view's title
-    DrawnText Label8;    // and what it is for
+    HWND Command6 = nullptr; // "Check All Processes Online Now"
+    HWND Combo1 = nullptr;   // country facts
+    DrawnText Label2_26;     // the view's title
+    DrawnText Label8;        // and what it is for
     HWND StatusBar1 = nullptr;
     std::wstring shownStatus_[4]; // what the bar shows
     struct StatusFigures {        // the figures behind it; -1 when none is shown

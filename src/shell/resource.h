@@ -14,6 +14,8 @@
 #define IDM_A6_OPTIONS 40006
 #define IDM_KK2_REFRESH 40008
 #define IDM_A2_EXIT 40020
+#define IDM_A8_CHECK_ALL_ONLINE 40300
+#define IDM_A3_HOME_PAGE 40301
 // its "ShutDown" submenu (a12)
 #define IDM_GG1_LOG_OFF 40401
 #define IDM_GG2_RESTART 40402
@@ -28,6 +30,7 @@
 #define IDM_BB_TERMINATE 40106
 #define IDM_AA34_EXPLORE 40107
 #define IDM_HH_END 40108
+#define IDM_AA_READ_MORE 40302
 
 // Context menu www of the startup list
 #define IDM_B1_READ_MORE 40201
@@ -54,6 +57,9 @@
 #define IDC_STARTUPLIST 1040 // View2
 #define IDC_BTN_STARTUP_MONITOR 1041
 #define IDC_BTN_PROCESS_MONITOR 1042
+#define IDC_BTN_SECURITY_SCAN 1060
+#define IDC_BTN_CHECK_ALL_ONLINE 1061 /* Command6 */
+#define IDC_COMBO1 1062               /* country facts */
 
 // Form3
 #define IDC_WAIT_TEXT 1101

@@ -7,6 +7,7 @@
 #include "controls/xp_progress_bar.h"
 
 #include "support/accessible_reader.h"
+#include "support/gdi_objects.h"
 #include "support/wine_test_support.h"
 #include "win32/platform.h"
 
@@ -16,6 +17,7 @@
 #include <commctrl.h>
 #include <oleacc.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <set>
 #include <string>
@@ -70,36 +72,26 @@ bool Contains(const Picture& picture, uint32_t rgb) {
     return false;
 }
 
-// Live GDI objects of this process: the entries of the shared handle table the PEB points to
-// (GetGuiResources answers 0 under Wine).
-size_t LiveGdiObjects() {
-    struct Entry {
-        UINT64 object;
-        ULONG owner;
-        USHORT unique;
-        UCHAR type;
-        UCHAR flags;
-        UINT64 user;
-    };
-    using Query = LONG(WINAPI*)(HANDLE, int, void*, ULONG, ULONG*);
-    const auto query = reinterpret_cast<Query>(reinterpret_cast<void*>(
-        ::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationProcess")));
-    struct {
-        void* reserved1;
-        const BYTE* peb;
-        void* reserved2[4];
-    } basic{}; // PROCESS_BASIC_INFORMATION
-    if (!query || query(::GetCurrentProcess(), 0, &basic, sizeof basic, nullptr) != 0)
-        return 0;
-    const BYTE* peb = basic.peb;
-    const auto* table = *reinterpret_cast<const Entry* const*>(peb + 0xF8);
-    if (!table)
-        return 0;
-    size_t live = 0;
-    for (size_t i = 0; i < 0x10000; ++i)
-        if (table[i].type != 0 && table[i].object != 0)
-            ++live;
-    return live;
+// Moves the real pointer (through the system's input queue) to `at` on the screen, and
+// presses and lets go of the left button there when `click`.
+void PointerTo(POINT at, bool click = false) {
+    const int width = ::GetSystemMetrics(SM_CXSCREEN), height = ::GetSystemMetrics(SM_CYSCREEN);
+    INPUT input[3] = {};
+    for (INPUT& i : input) {
+        i.type = INPUT_MOUSE;
+        i.mi.dx = at.x * 65535 / (width - 1);
+        i.mi.dy = at.y * 65535 / (height - 1);
+        i.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    }
+    input[1].mi.dwFlags |= MOUSEEVENTF_LEFTDOWN;
+    input[2].mi.dwFlags |= MOUSEEVENTF_LEFTUP;
+    ::SendInput(click ? 3 : 1, input, sizeof(INPUT));
+}
+
+POINT ScreenPoint(HWND window, int x, int y) {
+    POINT at{x, y};
+    ::ClientToScreen(window, &at);
+    return at;
 }
 
 class OwnerDrawnTest : public ::testing::Test {
@@ -325,6 +317,24 @@ TEST_F(ButtonTest, EveryStyleLooksItsOwnAndEachLookDiffers) {
     EXPECT_EQ(Capture(button_.hwnd()), Capture(button_.hwnd()));
 }
 
+TEST_F(ButtonTest, TheRealPointerHoversLeavesAndClicks) {
+    ::SetForegroundWindow(host_);
+    const auto has = [this](const char* event) {
+        return std::find(events_.begin(), events_.end(), event) != events_.end();
+    };
+    PointerTo(ScreenPoint(button_.hwnd(), Mid(), Mid()));
+    EXPECT_TRUE(test::PumpUntil([&] { return has("MouseOver"); }, 2000));
+    EXPECT_EQ(button_.Look(), ButtonLook::Hover);
+    // Off the button, onto the host's background: the look comes back, told by the system.
+    PointerTo(ScreenPoint(host_, S(600), S(400)));
+    EXPECT_TRUE(test::PumpUntil([&] { return has("MouseOut"); }, 2000));
+    EXPECT_EQ(button_.Look(), ButtonLook::Normal);
+    events_.clear();
+    PointerTo(ScreenPoint(button_.hwnd(), Mid(), Mid()), true);
+    EXPECT_TRUE(test::PumpUntil([&] { return has("Click"); }, 2000));
+    EXPECT_EQ(commands.size(), 1u);
+}
+
 // --- The link ---
 
 class LinkTest : public OwnerDrawnTest {
@@ -419,6 +429,17 @@ TEST_F(LinkTest, DataCaptionsAndAutoSizeAndAccessibility) {
     events_.clear();
     EXPECT_NE(reader.object->accDoDefaultAction(test::AccessibleReader::Self()), S_OK);
     EXPECT_TRUE(events_.empty());
+}
+
+TEST_F(LinkTest, TheRealPointerTurnsItRedAndBack) {
+    ::SetForegroundWindow(host_);
+    const RECT text = link_.LinkBox();
+    PointerTo(ScreenPoint(link_.hwnd(), text.left + 3, (text.top + text.bottom) / 2));
+    EXPECT_TRUE(test::PumpUntil([&] { return link_.Hot(); }, 2000));
+    PointerTo(ScreenPoint(host_, S(600), S(400)));
+    EXPECT_TRUE(test::PumpUntil([&] { return !link_.Hot(); }, 2000));
+    PointerTo(ScreenPoint(link_.hwnd(), text.left + 3, (text.top + text.bottom) / 2), true);
+    EXPECT_TRUE(test::PumpUntil([&] { return opened_.size() == 1; }, 2000));
 }
 
 // --- The progress bar ---
@@ -522,10 +543,10 @@ TEST_F(OwnerDrawnTest, ThousandsOfPaintsAndDpiChangesLeakNothing) {
             }
     };
     work(5, 5); // what the system makes once (a window's DC, cached fonts)
-    const size_t before = LiveGdiObjects();
+    const size_t before = test::LiveGdiObjects();
     ASSERT_GT(before, 0u);
     work(1000, 100);
-    const size_t after = LiveGdiObjects();
+    const size_t after = test::LiveGdiObjects();
     EXPECT_LE(after, before) << before << " -> " << after;
 }
 

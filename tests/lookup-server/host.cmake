@@ -27,3 +27,9 @@ if(CMAKE_CXX_COMPILER_ID MATCHES Clang)
         set_tests_properties(lookup_${fuzz}_fuzz PROPERTIES TIMEOUT 120 LABELS fuzz)
     endforeach()
 endif()
+
+# The report as a browser renders it (Debian's chromium, headless), with screenshots to look at.
+add_test(NAME lookup_server_report
+         COMMAND ${CMAKE_CURRENT_LIST_DIR}/report_check.sh $<TARGET_FILE:lookup-server>
+                 ${CMAKE_BINARY_DIR}/screenshots)
+set_tests_properties(lookup_server_report PROPERTIES TIMEOUT 180 LABELS lookup-server)

@@ -39,6 +39,11 @@ TEST(Query, DecodesPercentEscapesAndKeepsPlusAndBrokenEscapes) {
         else
             EXPECT_EQ(value.value_or("<absent>"), c.value) << c.query;
     }
+    EXPECT_EQ(PercentEncode("a<b|c d+\xC3\xA9~"), "a%3Cb%7Cc%20d%2B%C3%A9~");
+    std::string every_byte;
+    for (int b = 0; b < 256; ++b)
+        every_byte.push_back(static_cast<char>(b));
+    EXPECT_EQ(PercentDecode(PercentEncode(every_byte)), every_byte);
     EXPECT_EQ(QueryOf("/prox.asp?files=a?b"), "files=a?b");
     EXPECT_EQ(QueryOf("/priv.html"), "");
 }
@@ -72,9 +77,12 @@ TEST(Batch, CountsRecordsWithAndWithoutTheLastBar) {
         BatchError error;
         size_t records;
     } cases[] = {
-        {"", BatchError::Empty, 0},   {"|", BatchError::Empty, 0},  {"a", BatchError::None, 1},
-        {"a|", BatchError::None, 1},  {"a||", BatchError::None, 2}, // an empty record in the middle
-                                                                    // is a malformed one
+        {"", BatchError::Empty, 0},
+        {"|", BatchError::Empty, 0},
+        {"a", BatchError::None, 1},
+        {"a|", BatchError::None, 1},
+        {"a||", BatchError::None, 2}, // an empty record in the middle
+                                      // is a malformed one
         {"a|b", BatchError::None, 2},
     };
     for (const Case& c : cases) {

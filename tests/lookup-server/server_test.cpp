@@ -1,4 +1,6 @@
 // The real lookup-server program, started in a private data folder and spoken to over HTTP.
+#include "query.h"
+
 #include <httplib.h>
 
 #include <gtest/gtest.h>
@@ -128,27 +130,11 @@ std::string Record(const std::string& name, const std::string& md5,
     return name + "<Acme<Tool<1.0<42<" + path + "<" + md5 + "<Windows 7";
 }
 
-// Percent-encodes every byte outside A-Z a-z 0-9 - . _ ~, as the client does.
-std::string Encode(const std::string& text) {
-    static const char* hex = "0123456789ABCDEF";
-    std::string out;
-    for (unsigned char c : text) {
-        if (isalnum(c) || c == '-' || c == '.' || c == '_' || c == '~') {
-            out += static_cast<char>(c);
-        } else {
-            out += '%';
-            out += hex[c >> 4];
-            out += hex[c & 15];
-        }
-    }
-    return out;
-}
-
 std::string CheckPath(const std::vector<std::string>& records, const std::string& key) {
     std::string files;
     for (const auto& r : records)
         files += r + "|";
-    return "/prox.asp?files=" + Encode(files) + "&p=5&s=2&sn=" + key;
+    return "/prox.asp?files=" + lookup::PercentEncode(files) + "&p=5&s=2&sn=" + key;
 }
 
 const char* kDangerous = "0123456789abcdef0123456789abcdef";
@@ -206,16 +192,17 @@ TEST_F(LookupServerTest, AnswersEachRecordInOrderAndKeepsThemAcrossARestart) {
     ASSERT_EQ(res->status, 200);
     const std::string& page = res->body;
     const char* rows[] = {
-        "data-md5=\"0123456789ABCDEF0123456789ABCDEF\" data-verdict=\"3\"><td data-label=\"File\" "
-        "class=\"name\">evil.exe",
-        "data-md5=\"D41D8CD98F00B204E9800998ECF8427E\" data-verdict=\"6\"><td data-label=\"File\" "
-        "class=\"name\">empty.dll",
-        "data-md5=\"FFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFF\" data-verdict=\"0\"><td data-label=\"File\" "
-        "class=\"name\">new.dll",
-        "data-md5=\"\" data-verdict=\"0\"><td data-label=\"File\" class=\"name\">nodigest.dll",
-        "data-md5=\"\" data-verdict=\"0\"><td data-label=\"File\" class=\"name\">only",
-        "data-md5=\"D41D8CD98F00B204E9800998ECF8427E\" data-verdict=\"6\"><td data-label=\"File\" "
-        "class=\"name\">late.exe",
+        "\"0123456789ABCDEF0123456789ABCDEF\" data-verdict=\"3\" data-batch=\"1\"><td "
+        "data-label=\"File\" class=\"name\">evil.exe",
+        "\"D41D8CD98F00B204E9800998ECF8427E\" data-verdict=\"6\" data-batch=\"1\"><td "
+        "data-label=\"File\" class=\"name\">empty.dll",
+        "\"FFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFF\" data-verdict=\"0\" data-batch=\"1\"><td "
+        "data-label=\"File\" class=\"name\">new.dll",
+        "\"\" data-verdict=\"0\" data-batch=\"1\"><td data-label=\"File\" "
+        "class=\"name\">nodigest.dll",
+        "\"\" data-verdict=\"0\" data-batch=\"1\"><td data-label=\"File\" class=\"name\">only",
+        "\"D41D8CD98F00B204E9800998ECF8427E\" data-verdict=\"6\" data-batch=\"2\"><td "
+        "data-label=\"File\" class=\"name\">late.exe",
     };
     size_t at = 0;
     for (const char* row : rows) {
@@ -231,6 +218,7 @@ TEST_F(LookupServerTest, AnswersEachRecordInOrderAndKeepsThemAcrossARestart) {
     EXPECT_NE(page.find("Steals &quot;passwords&quot;, sends them"), std::string::npos);
     EXPECT_NE(page.find("<dt>Files checked</dt><dd>6</dd>"), std::string::npos);
     EXPECT_NE(page.find("<dt>Warnings</dt><dd>1</dd>"), std::string::npos);
+    EXPECT_NE(page.find("<dt>Requests</dt><dd>2</dd>"), std::string::npos);
 
     res = client.Get(CheckPath({Record("again.exe", kDangerous)}, "1-1").c_str());
     ASSERT_TRUE(res);
@@ -250,10 +238,11 @@ TEST_F(LookupServerTest, SentTextIsEscapedEverywhere) {
     EXPECT_EQ(res->body, "q&quot; onmouseover=&quot;x=3");
     res = client.Get("/scanresult.asp?sr=5-5");
     ASSERT_TRUE(res);
-    res =
-        client.Get(("/info.asp?fname=" + Encode(attack) + "&sz=1&faname=" + Encode("Smith & Sons") +
-                    "&fdesc=" + Encode(tag) + "&ver=1&md=" + kDangerous + "&pth=" + Encode(tag))
-                       .c_str());
+    res = client.Get(("/info.asp?fname=" + lookup::PercentEncode(attack) +
+                      "&sz=1&faname=" + lookup::PercentEncode("Smith & Sons") +
+                      "&fdesc=" + lookup::PercentEncode(tag) + "&ver=1&md=" + kDangerous +
+                      "&pth=" + lookup::PercentEncode(tag))
+                         .c_str());
     ASSERT_TRUE(res);
     for (const std::string& page : {client.Get("/scanresult.asp?sr=5-5")->body, res->body}) {
         EXPECT_EQ(page.find("onmouseover=\"x"), std::string::npos);
@@ -281,16 +270,17 @@ TEST_F(LookupServerTest, RefusesBadRequestsWithTheirStatus) {
         std::string target;
         int status;
     } cases[] = {
-        {"/prox.asp?p=5&s=2&sn=1-2", 400},                            // no files
-        {"/prox.asp?files=&sn=1-2", 400},                             // no records
-        {"/prox.asp?files=" + Encode(Record("a", kSafe) + "|"), 400}, // no key
+        {"/prox.asp?p=5&s=2&sn=1-2", 400},                                           // no files
+        {"/prox.asp?files=&sn=1-2", 400},                                            // no records
+        {"/prox.asp?files=" + lookup::PercentEncode(Record("a", kSafe) + "|"), 400}, // no key
         {"/prox.asp?files=a%7C&sn=12", 400},
         {"/prox.asp?files=a%7C&sn=1-2x", 400},
-        {"/prox.asp?files=" + Encode(hundred_and_one) + "&sn=1-2", 400},
+        {"/prox.asp?files=" + lookup::PercentEncode(hundred_and_one) + "&sn=1-2", 400},
         {"/scanresult.asp", 400},
         {"/scanresult.asp?sr=9-9", 404},     // no such check
         {"/scanresult.asp?sr=%3Cx%3E", 404}, // not a key at all
         {"/nothing.asp", 404},
+        {"/priv_html", 404},   // routes match whole names, dots included
         {"/tessaly.exe", 404}, // no setup file given
         {"/prox.asp?files=" + std::string(9000, 'a') + "&sn=1-2", 414},
         {"/prox.asp?files=a%7C&sn=1-2", 200},

@@ -37,10 +37,7 @@ using test::Ballast;
 using test::EndPelmoraStartedHere;
 using test::EndsWithin;
 using test::ExitCode;
-using test::FindOwnWindow;
 using test::ItemCount;
-using test::kDialogClass;
-using test::kMenuClass;
 using test::Narrow;
 using test::PumpUntil;
 using test::QuestionSeen;
@@ -51,7 +48,6 @@ using test::SelectInList;
 using test::SleeperProcess;
 using test::Unique;
 using test::Watch;
-using test::WhileModal;
 
 std::wstring Folded(std::wstring text) {
     ::CharLowerBuffW(text.data(), static_cast<DWORD>(text.size()));
@@ -94,7 +90,79 @@ void ClickHeader(HWND list, ProcessColumn column) {
     ::SendMessageW(header, WM_LBUTTONUP, 0, at);
 }
 
-// While alive, counts the dialogs of this thread owned by `owner`, every 20 ms, and from
+// --- Windows that modal loops put up ---
+
+// A visible top-level window of this thread with that class and, when given, that title.
+HWND FindOwnWindow(const wchar_t* className, std::wstring_view title = {}) {
+    struct Search {
+        const wchar_t* className;
+        std::wstring_view title;
+        HWND found;
+    } search{className, title, nullptr};
+    ::EnumThreadWindows(
+        ::GetCurrentThreadId(),
+        [](HWND window, LPARAM context) -> BOOL {
+            auto& s = *reinterpret_cast<Search*>(context);
+            wchar_t cls[64] = {};
+            ::GetClassNameW(window, cls, static_cast<int>(std::size(cls)));
+            if (std::wcscmp(cls, s.className) != 0 || !::IsWindowVisible(window))
+                return TRUE;
+            if (!s.title.empty() && WindowText(window) != s.title)
+                return TRUE;
+            s.found = window;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+constexpr const wchar_t* kMenuClass = L"#32768";
+constexpr const wchar_t* kDialogClass = L"#32770";
+
+// While alive, a timer on this thread looks for the window `find` names and hands it to `act`
+// once, which must close it. A window that never comes is given up on after ten seconds: any
+// open menu is ended and any message box here is answered "No", which ends nothing.
+class WhileModal {
+public:
+    WhileModal(std::function<HWND()> find, std::function<void(HWND)> act)
+        : find_(std::move(find)), act_(std::move(act)), deadline_(::GetTickCount64() + 10000) {
+        current_ = this;
+        timer_ = ::SetTimer(nullptr, 0, 20, &WhileModal::Tick);
+    }
+    ~WhileModal() {
+        ::KillTimer(nullptr, timer_);
+        current_ = nullptr;
+    }
+    WhileModal(const WhileModal&) = delete;
+    WhileModal& operator=(const WhileModal&) = delete;
+
+    bool acted() const { return acted_; }
+
+private:
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
+        WhileModal* self = current_;
+        if (!self || self->acted_)
+            return;
+        if (const HWND window = self->find_()) {
+            self->acted_ = true;
+            self->act_(window);
+        } else if (::GetTickCount64() > self->deadline_) {
+            self->deadline_ = ~0ull;
+            ::EndMenu();
+            if (const HWND box = FindOwnWindow(kDialogClass))
+                ::PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDNO, BN_CLICKED), 0);
+        }
+    }
+
+    static inline WhileModal* current_ = nullptr;
+    std::function<HWND()> find_;
+    std::function<void(HWND)> act_;
+    ULONGLONG deadline_;
+    UINT_PTR timer_ = 0;
+    bool acted_ = false;
+};
+
+// While alive, counts the dialogs owned by `owner`, every 20 ms, and from
 // `closeAfterMs` on closes them one per tick, newest first, as Esc would.
 class DialogWatch {
 public:
@@ -119,8 +187,8 @@ private:
         for (HWND w = ::GetTopWindow(nullptr); w; w = ::GetWindow(w, GW_HWNDNEXT)) {
             wchar_t cls[16] = {};
             ::GetClassNameW(w, cls, static_cast<int>(std::size(cls)));
-            if (std::wcscmp(cls, kDialogClass) == 0 && ::IsWindowVisible(w) &&
-                ::GetWindow(w, GW_OWNER) == owner_)
+            // Shown or not: a dialog box shows itself only once its loop first idles.
+            if (std::wcscmp(cls, kDialogClass) == 0 && ::GetWindow(w, GW_OWNER) == owner_)
                 found.push_back(w);
         }
         return found;

@@ -50,6 +50,10 @@ std::string FileAttributes(std::string_view md5, int verdict) {
     return " data-md5=\"" + EscapeHtml(md5) + "\" data-verdict=\"" + std::to_string(verdict) + "\"";
 }
 
+std::string BatchAttribute(int64_t batch) {
+    return " data-batch=\"" + std::to_string(batch) + "\"";
+}
+
 std::string VerdictClass(int code) {
     return IsWarning(code) ? "warn" : code == 6 ? "safe" : "plain";
 }
@@ -94,8 +98,9 @@ std::string CheckAnswer(const std::vector<FileRecord>& records, const std::vecto
 
 std::string ReportPage(std::string_view key, const std::vector<StoredRecord>& records) {
     size_t warnings = 0, unknown = 0, malformed = 0;
-    int64_t first = records.front().received, last = first;
+    int64_t first = records.front().received, last = first, batches = 0;
     for (const StoredRecord& r : records) {
+        batches = std::max(batches, r.batch);
         warnings += IsWarning(r.verdict);
         unknown += !r.file.malformed && !r.known;
         malformed += r.file.malformed;
@@ -108,6 +113,7 @@ std::string ReportPage(std::string_view key, const std::vector<StoredRecord>& re
     AddField(body, "Received",
              first == last ? FormatTime(first) : FormatTime(first) + " to " + FormatTime(last));
     AddField(body, "Files checked", std::to_string(records.size()));
+    AddField(body, "Requests", std::to_string(batches));
     AddField(body, "Warnings", std::to_string(warnings));
     AddField(body, "Not in the database", std::to_string(unknown));
     if (malformed > 0)
@@ -140,7 +146,7 @@ std::string ReportPage(std::string_view key, const std::vector<StoredRecord>& re
     for (const StoredRecord& r : records) {
         const FileRecord& f = r.file;
         body += "<tr class=\"file " + VerdictClass(r.verdict) + (f.malformed ? " malformed" : "") +
-                "\"" + FileAttributes(f.md5, r.verdict) + ">";
+                "\"" + FileAttributes(f.md5, r.verdict) + BatchAttribute(r.batch) + ">";
         AddCell(body, "File", f.name, "name");
         if (f.malformed) {
             AddCell(body, "Verdict", "Unreadable record");

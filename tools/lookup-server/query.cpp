@@ -33,6 +33,24 @@ std::string PercentDecode(std::string_view text) {
     return out;
 }
 
+std::string PercentEncode(std::string_view text) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string out;
+    out.reserve(text.size() * 3);
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
+            c == '-' || c == '.' || c == '_' || c == '~') {
+            out.push_back(c);
+        } else {
+            out.push_back('%');
+            out.push_back(kHex[byte >> 4]);
+            out.push_back(kHex[byte & 15]);
+        }
+    }
+    return out;
+}
+
 QueryParams ParseQuery(std::string_view query) {
     QueryParams params;
     while (!query.empty()) {

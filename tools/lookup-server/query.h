@@ -16,6 +16,9 @@ using QueryParams = std::vector<std::pair<std::string, std::string>>;
 // "%XX" with two hexadecimal digits becomes that byte; a "%" without them stays as it is.
 std::string PercentDecode(std::string_view text);
 
+// Every byte but A-Z a-z 0-9 - . _ ~ as "%XX" (upper-case hex): how the client writes values.
+std::string PercentEncode(std::string_view text);
+
 // The pairs of the text after "?", decoded, in order. A piece without "=" is a key with an
 // empty value; empty pieces are dropped.
 QueryParams ParseQuery(std::string_view query);

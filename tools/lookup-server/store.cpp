@@ -15,8 +15,8 @@ CREATE TABLE IF NOT EXISTS records(
     id INTEGER PRIMARY KEY, scan TEXT NOT NULL, received INTEGER NOT NULL,
     verdict INTEGER NOT NULL, malformed INTEGER NOT NULL, name TEXT NOT NULL,
     company TEXT NOT NULL, product TEXT NOT NULL, version TEXT NOT NULL, size TEXT NOT NULL,
-    path TEXT NOT NULL, md5 TEXT NOT NULL, system TEXT NOT NULL, raw TEXT NOT NULL);
-CREATE INDEX IF NOT EXISTS records_by_scan ON records(scan, id);
+    path TEXT NOT NULL, md5 TEXT NOT NULL, system TEXT NOT NULL, raw TEXT NOT NULL,
+    batch INTEGER NOT NULL DEFAULT 0);
 CREATE INDEX IF NOT EXISTS records_by_time ON records(received);
 )";
 
@@ -69,15 +69,31 @@ std::unique_ptr<Store> Store::Open(const std::string& folder, std::string& error
         error = "cannot write the database " + path + ": " + sqlite3_errmsg(db);
         return nullptr;
     }
+    // Databases made before requests were numbered get the column, as 0. The index serves the
+    // next request number (a maximum, read at every request) and the report alike.
+    bool updated = true;
+    if (sqlite3_stmt* probe = store->Prepare("SELECT batch FROM records LIMIT 0"))
+        sqlite3_finalize(probe);
+    else
+        updated = store->Exec("ALTER TABLE records ADD COLUMN batch INTEGER NOT NULL DEFAULT 0");
+    updated = updated && store->Exec("DROP INDEX IF EXISTS records_by_scan") &&
+              store->Exec("CREATE INDEX IF NOT EXISTS records_by_batch ON records(scan, batch)");
+    if (!updated) {
+        error = "cannot update the database " + path + ": " + sqlite3_errmsg(db);
+        return nullptr;
+    }
     store->insert_ = store->Prepare(
         "INSERT INTO records(scan, received, verdict, malformed, name, company, product, "
-        "version, size, path, md5, system, raw) VALUES(?,?,?,?,?,?,?,?,?,?,?,?,?)");
+        "version, size, path, md5, system, raw, batch) VALUES(?,?,?,?,?,?,?,?,?,?,?,?,?,?)");
+    store->next_batch_ =
+        store->Prepare("SELECT COALESCE(MAX(batch), 0) + 1 FROM records WHERE scan = ?");
     store->find_verdict_ = store->Prepare("SELECT verdict, name, note FROM verdicts WHERE md5 = ?");
     store->scan_ = store->Prepare(
         "SELECT r.received, r.verdict, r.malformed, r.name, r.company, r.product, r.version, "
-        "r.size, r.path, r.md5, r.system, r.raw, v.md5 IS NOT NULL, v.name, v.note FROM records r "
+        "r.size, r.path, r.md5, r.system, r.raw, r.batch, v.md5 IS NOT NULL, v.name, v.note "
+        "FROM records r "
         "LEFT JOIN verdicts v ON v.md5 = r.md5 WHERE r.scan = ? ORDER BY r.id");
-    if (!store->insert_ || !store->find_verdict_ || !store->scan_) {
+    if (!store->insert_ || !store->next_batch_ || !store->find_verdict_ || !store->scan_) {
         error = "cannot prepare the database " + path + ": " + sqlite3_errmsg(db);
         return nullptr;
     }
@@ -88,6 +104,7 @@ Store::Store(sqlite3* db) : db_(db) {}
 
 Store::~Store() {
     sqlite3_finalize(insert_);
+    sqlite3_finalize(next_batch_);
     sqlite3_finalize(find_verdict_);
     sqlite3_finalize(scan_);
     sqlite3_close(db_);
@@ -127,6 +144,13 @@ Store::AddRecords(const std::string& key, const std::vector<FileRecord>& records
     std::lock_guard lock(mutex_);
     if (!Exec("BEGIN IMMEDIATE"))
         return std::nullopt;
+    int64_t batch = 1;
+    {
+        Reset reset{next_batch_};
+        BindText(next_batch_, 1, key);
+        if (sqlite3_step(next_batch_) == SQLITE_ROW)
+            batch = sqlite3_column_int64(next_batch_, 0);
+    }
     for (size_t i = 0; i < records.size(); ++i) {
         const FileRecord& r = records[i];
         Reset reset{insert_};
@@ -138,6 +162,7 @@ Store::AddRecords(const std::string& key, const std::vector<FileRecord>& records
         for (const std::string* field : {&r.name, &r.company, &r.product, &r.version, &r.size,
                                          &r.path, &r.md5, &r.system, &r.raw})
             BindText(insert_, column++, *field);
+        sqlite3_bind_int64(insert_, column, batch);
         if (sqlite3_step(insert_) != SQLITE_DONE) {
             Exec("ROLLBACK");
             return std::nullopt;
@@ -165,6 +190,7 @@ std::optional<std::vector<StoredRecord>> Store::Scan(const std::string& key) {
         for (std::string* field : {&f.name, &f.company, &f.product, &f.version, &f.size, &f.path,
                                    &f.md5, &f.system, &f.raw})
             *field = ColumnText(scan_, column++);
+        stored.batch = sqlite3_column_int64(scan_, column++);
         stored.known = sqlite3_column_int(scan_, column++) != 0;
         stored.verdict_name = ColumnText(scan_, column++);
         stored.verdict_note = ColumnText(scan_, column++);

@@ -28,6 +28,7 @@ struct StoredRecord {
     int64_t received = 0; // seconds since 1970, UTC
     int verdict = 0;      // as answered when the record came in
     bool known = false;   // the digest is in the verdict table now
+    int64_t batch = 0;    // which request of its check brought it, from 1
     std::string verdict_name;
     std::string verdict_note;
 };
@@ -64,6 +65,7 @@ private:
     std::mutex mutex_;
     sqlite3* db_ = nullptr;
     sqlite3_stmt* insert_ = nullptr;
+    sqlite3_stmt* next_batch_ = nullptr;
     sqlite3_stmt* find_verdict_ = nullptr;
     sqlite3_stmt* scan_ = nullptr;
 };

@@ -1,0 +1,140 @@
+#include "scan/scan_logic.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace tessaly {
+namespace {
+
+TEST(OsVersionName, FollowsTheTable) {
+    struct Case {
+        uint32_t platform, major, minor, build;
+        const wchar_t* name;
+    };
+    const Case cases[] = {
+        {1, 4, 0, 950, L"Microsoft Windows 95"},
+        {1, 4, 10, (4u << 24) | (10u << 16) | 1998, L"Microsoft Windows 98"},
+        {1, 4, 10, 2222, L"Microsoft Windows 98 Second Edition"},
+        {1, 4, 90, 3000, L"Microsoft Windows Mellinnium Edition"},
+        {1, 4, 3, 0, L""},
+        {2, 3, 51, 1057, L"Microsoft Windows NT 3.51"},
+        {2, 4, 0, 1381, L"Microsoft Windows NT 4.0"},
+        {2, 5, 0, 2195, L"Microsoft Windows 2000"},
+        {2, 5, 1, 2600, L"Microsoft Windows XP"},
+        {2, 5, 2, 3790, L"Microsoft Windows Sever 2003"},
+        {2, 6, 0, 6002, L"Windows Vista"},
+        {2, 6, 1, 7601, L"Windows 7"},
+        {2, 6, 3, 9600, L"Windows 8"},
+        {2, 10, 0, 19045, L""},
+        {3, 10, 0, 0, L"Other"},
+        {0, 3, 1, 0, L"Other"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(OsVersionName(c.platform, c.major, c.minor, c.build), c.name)
+            << c.platform << " " << c.major << "." << c.minor << "." << c.build;
+}
+
+TEST(ScanKey, IsThePositiveSerialAndTheStartStamp) {
+    EXPECT_EQ(ScanKey(static_cast<int32_t>(0xF0E1D2C3u), 45296), L"253635901-45296");
+    EXPECT_EQ(ScanKey(0, 0), L"0-0");
+    EXPECT_EQ(ScanKey(static_cast<int32_t>(0x80000000u), 86399), L"0-86399");
+    EXPECT_EQ(ScanKey(1234567890, 1), L"1234567890-1");
+}
+
+TEST(DistinctFiles, KeepsEachWholePathOnceIgnoringCase) {
+    DistinctFiles files;
+    const std::pair<const wchar_t*, bool> adds[] = {
+        {L"c:\\app\\a.dll.mui", true}, {L"c:\\app\\a.dll", true},      {L"C:\\APP\\A.DLL", false},
+        {L"c:\\app\\b&?[<.dll", true}, {L"c:\\app\\b&?[<.dll", false}, {L"  ", false},
+        {L"c:\\app\\a", true},
+    };
+    for (const auto& [path, added] : adds)
+        EXPECT_EQ(files.Add(path), added) << path;
+    EXPECT_EQ(files.Paths(), (std::vector<std::wstring>{L"c:\\app\\a.dll.mui", L"c:\\app\\a.dll",
+                                                        L"c:\\app\\b&?[<.dll", L"c:\\app\\a"}));
+}
+
+TEST(ScanRecord, JoinsEightFieldsWithTheFieldsCleaned) {
+    ScanFile file;
+    file.path = L"c:\\p&q\\x[1].exe";
+    file.fields = {L"Acme & Sons", L"", L"1.0 <beta>", L""};
+    file.size = L"1025";
+    file.digest = L"D41D8CD98F00B204E9800998ECF8427E";
+    file.system = L"Windows 7";
+    EXPECT_EQ(ScanRecord(file), L"x[1].exe<Acme   Sons<unknown product<1.0 beta><1025<c:\\p q\\x1]."
+                                L"exe<D41D8CD98F00B204E9800998ECF8427E<Windows 7");
+}
+
+TEST(BatchAddress, SendsRecordsAsOneEncodedValue) {
+    EXPECT_EQ(BatchAddress(L"http://h/", {L"a<b", L"c\u00AE<d"}, L"1-2"),
+              L"http://h/prox.asp?files=a%3Cb%7Cc%3Cd%7C&p=5&s=2&sn=1-2");
+    const std::pair<size_t, size_t> counts[] = {{0, 0}, {1, 1}, {5, 1}, {6, 2}, {12, 3}};
+    for (const auto& [files, requests] : counts)
+        EXPECT_EQ(BatchCount(files), requests) << files;
+}
+
+TEST(ResponseBody, IsTheTextInsideTheBodyElement) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"<html><body>a1:b0</body></html>", "a1:b0"},
+        {"<HTML><BODY class=\"x\">\r\na1\r\n</BODY>", "\r\na1\r\n"},
+        {"a1:b2", "a1:b2"},
+        {"<bodyx>a1</bodyx>", "<bodyx>a1</bodyx>"},
+        {"<body>a1", "a1"},
+        {"<body", "<body"},
+        {"", ""},
+    };
+    for (const auto& [page, body] : cases)
+        EXPECT_EQ(ResponseBody(page), body) << page;
+}
+
+TEST(WarningItems, ReadsTheLastDigitOfTheFirstFiveItems) {
+    using Items = std::vector<std::string>;
+    const std::pair<const char*, Items> cases[] = {
+        {"a1:b0:c6:d:e5", {"a1", "e5"}},
+        {"x.exe=3", {"x.exe=3"}},
+        {"x.exe=7", {}},
+        {"a0:b0:c0:d0:e0:f1", {}},
+        {"a2\r\n", {"a2"}},
+        {" a=1 : b=4\n:c", {"a=1", "b=4"}},
+        {"", {}},
+        {"::::", {}},
+        {"a1:", {"a1"}},
+    };
+    for (const auto& [body, items] : cases)
+        EXPECT_EQ(WarningItems(body), items) << body;
+}
+
+TEST(RetryDelay, HonoursRetryAfterUpToAMinuteThenGivesUp) {
+    EXPECT_EQ(RetryDelay(0, std::nullopt), 2u);
+    EXPECT_EQ(RetryDelay(1, std::nullopt), 4u);
+    EXPECT_EQ(RetryDelay(2, std::nullopt), 8u);
+    EXPECT_EQ(RetryDelay(3, std::nullopt), std::nullopt);
+    EXPECT_EQ(RetryDelay(0, L"5"), 5u);
+    EXPECT_EQ(RetryDelay(0, L"600"), 60u);
+    EXPECT_EQ(RetryDelay(0, L"99999999999999999999"), 60u);
+    EXPECT_EQ(RetryDelay(1, L"Wed, 21 Oct 2015 07:28:00 GMT"), 4u);
+    EXPECT_EQ(RetryDelay(3, L"1"), std::nullopt);
+    EXPECT_EQ(BusyStatus(4), L"Server busy, trying again in 4 s");
+}
+
+TEST(RunEndMessage, SaysDangerSafetyOrWhyNothingWasChecked) {
+    const std::wstring tail =
+        L"\r\r To Read The Full Report Please Click --->\"See the results of Security check\" Link";
+    EndMessage m = RunEndMessage(2, std::nullopt);
+    EXPECT_EQ(m.text, L"You have dangerous file running in your system" + tail);
+    EXPECT_TRUE(m.critical);
+    m = RunEndMessage(0, std::nullopt);
+    EXPECT_EQ(m.text, L"Your System process files are safe" + tail);
+    EXPECT_FALSE(m.critical || m.warningIcon);
+    m = RunEndMessage(0, FailureReason(FetchError::Status, 500, L""));
+    EXPECT_EQ(m.text, L"The security check could not reach the lookup server.\r\rThe server "
+                      L"answered with status 500. Your files were not checked; please try again "
+                      L"later.");
+    EXPECT_TRUE(m.warningIcon);
+    // A warning already read still decides the box.
+    EXPECT_TRUE(RunEndMessage(1, L"x").critical);
+}
+
+} // namespace
+} // namespace tessaly
