@@ -15,10 +15,10 @@ namespace tessaly {
 namespace {
 // "Program Name", then the other three in proportion to it.
 constexpr ListColumn kColumns[] = {
-    {L"Program Name", 160, LVCFMT_LEFT},
-    {L"Command Line", 360, LVCFMT_LEFT},
-    {L"Location", 200, LVCFMT_LEFT},
-    {L"Status", 112, LVCFMT_LEFT},
+    {L"Program Name", 140, LVCFMT_LEFT},
+    {L"Command Line", 300, LVCFMT_LEFT},
+    {L"Location", 160, LVCFMT_LEFT},
+    {L"Status", 90, LVCFMT_LEFT},
 };
 constexpr COLORREF kNewColour = RGB(255, 0, 0);
 
