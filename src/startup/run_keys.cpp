@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <unordered_map>
 #include <unordered_set>
 
 namespace tessaly {
@@ -103,6 +104,22 @@ LONG ReadRunKey(HKEY root, const wchar_t* subKey, StartupEntry pattern,
     return ERROR_SUCCESS;
 }
 
+// The lower-cased names of the files (not folders) in a folder.
+std::unordered_set<std::wstring> FilesIn(const std::wstring& folder) {
+    std::unordered_set<std::wstring> names;
+    WIN32_FIND_DATAW found{};
+    const UniqueFindHandle find(::FindFirstFileExW(ExtendedPath(folder + L"\\*").c_str(),
+                                                   FindExInfoBasic, &found, FindExSearchNameMatch,
+                                                   nullptr, FIND_FIRST_EX_LARGE_FETCH));
+    if (!find)
+        return names;
+    do {
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            names.insert(Lower(found.cFileName));
+    } while (::FindNextFileW(find.get(), &found));
+    return names;
+}
+
 StartupEntry Pattern(StartupHive hive, StartupView view, StartupKey key) {
     StartupEntry entry;
     entry.hive = hive;
@@ -167,9 +184,18 @@ void StartupStatusPass(std::vector<StartupEntry>& entries) {
     std::unordered_set<std::wstring> running;
     ForEachSnapshotProcess(
         [&](const PROCESSENTRY32W& process) { running.insert(Lower(process.szExeFile)); });
-    const auto fileExists = [](const std::wstring& path) {
-        const DWORD attributes = ::GetFileAttributesW(ExtendedPath(path).c_str());
-        return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+    // Each folder is listed once per pass: under Wine, asking a big folder (system32) for a
+    // file it lacks reads the whole folder every time.
+    std::unordered_map<std::wstring, std::unordered_set<std::wstring>> folders;
+    const auto fileExists = [&](const std::wstring& path) {
+        const size_t slash = path.rfind(L'\\');
+        if (slash == std::wstring::npos)
+            return false;
+        const std::wstring folder = Lower(path.substr(0, slash));
+        auto listed = folders.find(folder);
+        if (listed == folders.end())
+            listed = folders.emplace(folder, FilesIn(path.substr(0, slash))).first;
+        return listed->second.count(Lower(path.substr(slash + 1))) > 0;
     };
     for (StartupEntry& entry : entries) {
         ResolvedCommand resolved = ResolveCommand(entry.commandLine, systemRoot, fileExists);
