@@ -71,7 +71,7 @@ void DrawRounded(HDC dc, const RECT& box, int radius, COLORREF outline, COLORREF
     ::SelectObject(dc, oldPen);
 }
 
-UniqueFont MakeFont(HFONT container, const FontSpec& spec, UINT dpi) {
+UniqueFont MakeFont(HFONT container, const FontSpec& design, UINT dpi) {
     LOGFONTW font{};
     if (!container || !::GetObjectW(container, sizeof font, &font)) {
         NONCLIENTMETRICSW metrics{sizeof metrics};
@@ -80,15 +80,15 @@ UniqueFont MakeFont(HFONT container, const FontSpec& spec, UINT dpi) {
         font.lfHeight =
             ::MulDiv(font.lfHeight, static_cast<int>(dpi), static_cast<int>(WindowDpi(nullptr)));
     }
-    if (!spec.name.empty())
-        ::lstrcpynW(font.lfFaceName, spec.name.c_str(), LF_FACESIZE);
-    if (spec.points > 0)
-        font.lfHeight = -static_cast<LONG>(spec.points * dpi / 72.0 + 0.5);
-    if (spec.bold)
+    if (!design.name.empty())
+        ::lstrcpynW(font.lfFaceName, design.name.c_str(), LF_FACESIZE);
+    if (design.points > 0)
+        font.lfHeight = -static_cast<LONG>(design.points * dpi / 72.0 + 0.5);
+    if (design.bold)
         font.lfWeight = FW_BOLD;
-    if (spec.italic)
+    if (design.italic)
         font.lfItalic = TRUE;
-    if (spec.underline)
+    if (design.underline)
         font.lfUnderline = TRUE;
     return UniqueFont(::CreateFontIndirectW(&font));
 }

@@ -31,7 +31,7 @@ void DrawRounded(HDC dc, const RECT& box, int radius, COLORREF outline, COLORREF
 
 // The font a design names: its face, size and styles over the container's font; sized for
 // `dpi` (the container's font is taken as made for that DPI already).
-UniqueFont MakeFont(HFONT container, const FontSpec& spec, UINT dpi);
+UniqueFont MakeFont(HFONT container, const FontSpec& design, UINT dpi);
 
 // Whether focus cues are to be drawn in this window now (the system's keyboard-cue setting,
 // as the window's UI state carries it).

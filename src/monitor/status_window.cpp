@@ -113,13 +113,13 @@ void StatusWindow::CreateControls() {
                                  nullptr);
     };
     for (int i = 0; i < kRowCount; ++i) {
-        const RowSpec& spec = SpecOf(static_cast<Row>(i));
-        captions_[i] = child(L"STATIC", spec.caption, SS_LEFT | SS_NOPREFIX | SS_CENTERIMAGE,
+        const RowSpec& row = SpecOf(static_cast<Row>(i));
+        captions_[i] = child(L"STATIC", row.caption, SS_LEFT | SS_NOPREFIX | SS_CENTERIMAGE,
                              IDC_CAPTION_FIRST + i);
         values_[i] =
             child(L"STATIC", rows_[static_cast<Row>(i)].text.c_str(),
                   SS_CENTER | SS_NOPREFIX | SS_CENTERIMAGE | SS_ENDELLIPSIS, IDC_VALUE_FIRST + i);
-        if (spec.bar) {
+        if (row.bar) {
             bars_[i] = child(PROGRESS_CLASSW, L"", PBS_SMOOTH, IDC_BAR_FIRST + i);
             ::SendMessageW(bars_[i], PBM_SETRANGE32, 0, 100);
         }
