@@ -131,10 +131,23 @@ void ScanWindow::Finish() {
     ::MessageBoxW(hwnd(), end.text.c_str(), L"Tessaly", MB_OK | icon);
 }
 
-void ScanWindow::OnCommand(int id, int, HWND) {
+void ScanWindow::OpenLink(int id) {
+    if (id == IDC_F6_FREELINK1)
+        OpenAddress(hwnd(), PrivacyAddress(LookupServer(settings_)));
+    else if (id == IDC_F6_FREELINK2 && ::IsWindowVisible(::GetDlgItem(hwnd(), id)))
+        OpenAddress(hwnd(), resultAddress_);
+}
+
+void ScanWindow::OnCommand(int id, int code, HWND) {
     switch (id) {
     case IDC_F6_COMMAND7:
         StartCheck();
+        break;
+    case IDC_F6_FREELINK1:
+    case IDC_F6_FREELINK2:
+        // The links' command IDs do what clicking them does, like every button's.
+        if (code == 0)
+            OpenLink(id);
         break;
     case IDC_F6_COMMAND1:
     case IDCANCEL: // Esc
@@ -156,10 +169,7 @@ INT_PTR ScanWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_NOTIFY: {
         const auto* header = reinterpret_cast<const NMHDR*>(lParam);
         if (header->code == NM_CLICK || header->code == NM_RETURN) {
-            if (header->idFrom == IDC_F6_FREELINK1)
-                OpenAddress(hwnd(), PrivacyAddress(LookupServer(settings_)));
-            else if (header->idFrom == IDC_F6_FREELINK2)
-                OpenAddress(hwnd(), resultAddress_);
+            OpenLink(static_cast<int>(header->idFrom));
             return TRUE;
         }
         return FALSE;

@@ -44,6 +44,8 @@ private:
     void Apply(const ScanWindowView& view);
     void OnProgress();
     void Finish();
+    // Opens the privacy page or, once a run has been answered, its report.
+    void OpenLink(int id);
     void CentreOnScreen();
     void GiveOwnerBack();
 
