@@ -30,6 +30,17 @@ std::wstring WithoutMnemonics(const std::wstring& caption) {
 
 } // namespace
 
+PropertyBag WebLinkDesign(const std::wstring& caption, bool wordWrap) {
+    // The selection colour rather than the hot-light one: Wine's hot-light colour is a pale
+    // grey that all but vanishes on the button face, and SysLink draws in this one there.
+    return {{L"Caption", caption},
+            {L"ForeColor", static_cast<int32_t>(SystemColour(COLOR_HIGHLIGHT))},
+            {L"Font", FontSpec{.underline = true}},
+            {L"FontActive", FontSpec{.underline = true}},
+            {L"UseMnemonic", false},
+            {L"WordWrap", wordWrap}};
+}
+
 bool FreeLink::Create(HWND parent, int id, const PropertyBag& design, const std::wstring& name) {
     p_ = ReadLinkProperties(design);
     if (!design.Has(L"Caption"))

@@ -16,6 +16,10 @@
 
 namespace tessaly {
 
+// The design of a link to a web page, drawn as the system draws links (blue, underlined), its
+// caption shown as it stands ("&" is no mnemonic, as captions carrying data need).
+PropertyBag WebLinkDesign(const std::wstring& caption, bool wordWrap = false);
+
 class FreeLink final : public Window, public AccessibleSource {
 public:
     // `name` is the control's name, its caption when the design has none.

@@ -5,8 +5,6 @@
 #include "scan/opener.h"
 #include "scan/scan_resource.h"
 
-#include <commctrl.h>
-
 #include <algorithm>
 
 namespace tessaly {
@@ -14,6 +12,11 @@ namespace tessaly {
 namespace {
 
 constexpr UINT kRunChanged = WM_APP + 0x340;
+
+// The addresses come from the settings: only web addresses are handed to the shell.
+void OpenWebAddress(HWND owner, const ShellOpen& request) {
+    OpenAddress(owner, request.file);
+}
 
 } // namespace
 
@@ -25,8 +28,6 @@ ScanWindow::~ScanWindow() {
 bool ScanWindow::Show(HWND owner) {
     if (hwnd())
         return true;
-    const INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LINK_CLASS | ICC_PROGRESS_CLASS};
-    ::InitCommonControlsEx(&controls);
     owner_ = owner;
     // One dialog holding the owner at a time: another one open is brought forward instead.
     if (!CreateModeless(owner, IDD_FORM6, true))
@@ -57,9 +58,27 @@ void ScanWindow::GiveOwnerBack() {
 }
 
 void ScanWindow::OnInit() {
+    MakeControls();
     state_ = ScanState::Idle;
     Apply(ScanViewFor(state_, false));
     CentreOnScreen();
+}
+
+void ScanWindow::MakeControls() {
+    FreeLink1.Create(hwnd(), 0,
+                     WebLinkDesign(L"The Security check sends info about the files to server. "
+                                   L"click to read our privacy policy",
+                                   true),
+                     L"FreeLink1");
+    // The address is read at each click, so a changed setting needs no restart.
+    FreeLink1.Click = [this] { FreeLink1.SetHyperLink(PrivacyAddress(LookupServer(settings_))); };
+    FreeLink2.Create(hwnd(), 0, WebLinkDesign(L"See the results of Security check"), L"FreeLink2");
+    FreeLink1.Shell = FreeLink2.Shell = OpenWebAddress;
+    pb1.Create(hwnd(), 0, {});
+    pb1.SetAccessibleName(L"Security check progress");
+    TakeDialogItemPlace(hwnd(), IDC_F6_FREELINK2, FreeLink2.hwnd());
+    TakeDialogItemPlace(hwnd(), IDC_F6_PB1, pb1.hwnd());
+    TakeDialogItemPlace(hwnd(), IDC_F6_FREELINK1, FreeLink1.hwnd());
 }
 
 void ScanWindow::CentreOnScreen() {
@@ -94,7 +113,7 @@ void ScanWindow::StartCheck() {
     base_ = LookupServer(settings_);
     const std::wstring key = RunScanKey(SecondsSinceMidnight());
     resultAddress_ = ReportAddress(base_, key);
-    ::SendDlgItemMessageW(hwnd(), IDC_F6_PB1, PBM_SETPOS, 0, 0);
+    pb1.SetValue(0); // always inside the range, whatever the last run left
     ::SetDlgItemTextW(hwnd(), IDC_F6_LABEL1, L"Now Checking :");
     state_ = ScanState::Running;
     Apply(ScanViewFor(state_, false));
@@ -106,10 +125,13 @@ void ScanWindow::OnProgress() {
     if (!run_)
         return;
     const ScanProgress progress = run_->Progress();
-    const HWND bar = ::GetDlgItem(hwnd(), IDC_F6_PB1);
-    ::SendMessageW(bar, PBM_SETRANGE32, 0,
-                   static_cast<LPARAM>(std::max<size_t>(progress.count, 1)));
-    ::SendMessageW(bar, PBM_SETPOS, progress.index, 0);
+    if (progress.count > 0) {
+        // Full at the last file. Both stay inside what the bar accepts (its minimum is 0), so
+        // it never has a refusal to show.
+        const auto max = static_cast<int32_t>(std::min<size_t>(progress.count - 1, INT32_MAX));
+        pb1.SetMax(max);
+        pb1.SetValue(static_cast<int32_t>(std::min<size_t>(progress.index, max)));
+    }
     if (!progress.status.empty())
         ::SetDlgItemTextW(hwnd(), IDC_F6_LABEL1, DisplayText(progress.status).c_str());
     if (progress.finished)
@@ -121,6 +143,7 @@ void ScanWindow::Finish() {
     const ScanOutcome outcome = run_->Outcome();
     run_.reset();
     state_ = ScanState::Done;
+    FreeLink2.SetHyperLink(resultAddress_);
     Apply(ScanViewFor(state_, outcome.answered));
     if (outcome.cancelled)
         return;
@@ -131,11 +154,12 @@ void ScanWindow::Finish() {
     ::MessageBoxW(hwnd(), end.text.c_str(), L"Tessaly", MB_OK | icon);
 }
 
-void ScanWindow::OpenLink(int id) {
-    if (id == IDC_F6_FREELINK1)
-        OpenAddress(hwnd(), PrivacyAddress(LookupServer(settings_)));
-    else if (id == IDC_F6_FREELINK2 && ::IsWindowVisible(::GetDlgItem(hwnd(), id)))
-        OpenAddress(hwnd(), resultAddress_);
+void ScanWindow::ClickLink(FreeLink& link) {
+    if (!::IsWindowVisible(link.hwnd()))
+        return;
+    if (link.Click)
+        link.Click();
+    link.OpenURL();
 }
 
 void ScanWindow::OnCommand(int id, int code, HWND) {
@@ -147,7 +171,7 @@ void ScanWindow::OnCommand(int id, int code, HWND) {
     case IDC_F6_FREELINK2:
         // The links' command IDs do what clicking them does, like every button's.
         if (code == 0)
-            OpenLink(id);
+            ClickLink(id == IDC_F6_FREELINK1 ? FreeLink1 : FreeLink2);
         break;
     case IDC_F6_COMMAND1:
     case IDCANCEL: // Esc
@@ -166,14 +190,6 @@ INT_PTR ScanWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CLOSE: // the close box
         Close();
         return TRUE;
-    case WM_NOTIFY: {
-        const auto* header = reinterpret_cast<const NMHDR*>(lParam);
-        if (header->code == NM_CLICK || header->code == NM_RETURN) {
-            OpenLink(static_cast<int>(header->idFrom));
-            return TRUE;
-        }
-        return FALSE;
-    }
     case WM_DESTROY:
         GiveOwnerBack();
         if (Closed)

@@ -3,6 +3,8 @@
 // report. Modeless; its owner is disabled while it is open.
 #pragma once
 
+#include "controls/free_link.h"
+#include "controls/xp_progress_bar.h"
 #include "scan/scan_logic.h"
 #include "scan/scan_run.h"
 #include "settings/registry.h"
@@ -41,11 +43,12 @@ protected:
     void OnCommand(int id, int code, HWND control) override;
 
 private:
+    void MakeControls();
     void Apply(const ScanWindowView& view);
     void OnProgress();
     void Finish();
-    // Opens the privacy page or, once a run has been answered, its report.
-    void OpenLink(int id);
+    // What a click on a shown link does, for its command ID.
+    void ClickLink(FreeLink& link);
     void CentreOnScreen();
     void GiveOwnerBack();
 
@@ -54,6 +57,9 @@ private:
     bool ownerDisabled_ = false;
     ScanState state_ = ScanState::Idle;
     std::unique_ptr<ScanRun> run_;
+    FreeLink FreeLink1;          // the privacy page
+    FreeLink FreeLink2;          // the last run's report
+    XpProgressBar pb1;           // the run's progress
     std::wstring base_;          // the lookup server of the last run
     std::wstring resultAddress_; // the last run's report
 };

@@ -173,4 +173,19 @@ INT_PTR CALLBACK Dialog::StaticProc(HWND hwnd, UINT message, WPARAM wParam,
     return result;
 }
 
+bool TakeDialogItemPlace(HWND dialog, int id, HWND control) {
+    const HWND item = ::GetDlgItem(dialog, id);
+    RECT box{};
+    if (!item || !control || !::GetWindowRect(item, &box))
+        return false;
+    ::MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&box), 2);
+    const bool visible = (::GetWindowLongPtrW(item, GWL_STYLE) & WS_VISIBLE) != 0;
+    // Tab order is z-order: right behind the item, which then goes.
+    ::SetWindowPos(control, item, box.left, box.top, box.right - box.left, box.bottom - box.top,
+                   SWP_NOACTIVATE | (visible ? SWP_SHOWWINDOW : SWP_HIDEWINDOW));
+    ::DestroyWindow(item);
+    ::SetWindowLongPtrW(control, GWLP_ID, id);
+    return true;
+}
+
 } // namespace tessaly

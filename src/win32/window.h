@@ -75,4 +75,9 @@ protected:
     void ReleaseOwner();
 };
 
+// Puts `control` where the template's item `id` stands (same place, size, visibility, tab
+// position and ID) and removes that item, so a window class a template cannot create still
+// takes its laid-out place. False, and nothing changed, when the dialog has no such item.
+bool TakeDialogItemPlace(HWND dialog, int id, HWND control);
+
 } // namespace tessaly

@@ -13,6 +13,7 @@
 #include "scan/scan_resource.h"
 #include "scan/scan_window.h"
 #include "settings/setting_names.h"
+#include "support/accessible_reader.h"
 #include "support/sleeper_process.h"
 #include "support/wine_test_support.h"
 
@@ -338,7 +339,15 @@ protected:
         window_->StartCheck();
         return test::PumpUntil([&] { return window_->State() == ScanState::Done; }, ms);
     }
-    bool Shown(int id) const { return ::IsWindowVisible(::GetDlgItem(window_->hwnd(), id)); }
+    HWND Item(int id) const { return ::GetDlgItem(window_->hwnd(), id); }
+    bool Shown(int id) const { return ::IsWindowVisible(Item(id)); }
+    // The progress bar as a screen reader reads it: "NN%", empty when hidden.
+    std::wstring Progress() const {
+        const test::AccessibleReader bar(Item(IDC_F6_PB1));
+        return bar.object && bar.Role() == ROLE_SYSTEM_PROGRESSBAR && Shown(IDC_F6_PB1)
+                   ? bar.Value()
+                   : L"";
+    }
 
     SettingsStore settings_;
     HWND owner_ = nullptr;
@@ -364,6 +373,16 @@ TEST_F(ScanWindowTest, SendsEachFileOnceInFivesAndReportsTheVerdict) {
     EXPECT_EQ(WindowText(window_->hwnd()), L"Security Scan");
     EXPECT_FALSE(Shown(IDC_F6_FREELINK2));
     EXPECT_FALSE(Shown(IDC_F6_PB1));
+    // The privacy link is a link to screen readers and the next Tab stop after "Close".
+    {
+        const test::AccessibleReader privacy(Item(IDC_F6_FREELINK1));
+        ASSERT_TRUE(privacy.object);
+        EXPECT_EQ(privacy.Role(), ROLE_SYSTEM_LINK);
+        EXPECT_EQ(privacy.Name(), L"The Security check sends info about the files to server. "
+                                  L"click to read our privacy policy");
+        EXPECT_EQ(::GetNextDlgTabItem(window_->hwnd(), Item(IDC_F6_COMMAND1), FALSE),
+                  Item(IDC_F6_FREELINK1));
+    }
 
     ASSERT_TRUE(RunToEnd());
     const std::vector<std::string> targets = server.Targets();
@@ -388,6 +407,13 @@ TEST_F(ScanWindowTest, SendsEachFileOnceInFivesAndReportsTheVerdict) {
     const std::string key = targets[0].substr(targets[0].find("sn=") + 3);
     EXPECT_EQ(window_->ResultAddress(),
               server.Base() + L"scanresult.asp?sr=" + std::wstring(key.begin(), key.end()));
+    // The report link now leads there.
+    {
+        const test::AccessibleReader report(Item(IDC_F6_FREELINK2));
+        ASSERT_TRUE(report.object);
+        EXPECT_EQ(report.Name(), L"See the results of Security check");
+        EXPECT_EQ(report.Value(), window_->ResultAddress());
+    }
 
     // The same window, again: every file is checked anew.
     run = 2;
@@ -444,6 +470,8 @@ TEST_F(ScanWindowTest, ClosingMidRunEndsItAtOnceWithoutABox) {
     Open();
     window_->StartCheck();
     ASSERT_TRUE(test::PumpUntil([&] { return server.Targets().size() == 1; }, 20000));
+    // Held at the fifth of twelve files (index 4 of 0-11) while the server keeps silent.
+    EXPECT_TRUE(test::PumpUntil([&] { return Progress() == L"36%"; }, 5000)) << Narrow(Progress());
     const auto start = std::chrono::steady_clock::now();
     ::SendMessageW(window_->hwnd(), WM_CLOSE, 0, 0); // the close box
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
