@@ -1,12 +1,16 @@
 # Tests that run under Wine against the real registry, processes and windows. Each area adds
 # its executables through tessaly_wine_test; CTest runs them through the Wine wrapper.
+# BUILD_ONLY: the program is run by a script of the area's own, which adds the test.
 function(tessaly_wine_test name)
-    cmake_parse_arguments(ARG "" "TIMEOUT" "SOURCES;LIBS" ${ARGN})
+    cmake_parse_arguments(ARG "BUILD_ONLY" "TIMEOUT" "SOURCES;LIBS" ${ARGN})
     add_executable(${name} ${ARG_SOURCES})
     target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest_main)
     target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR}/tests)
     # Console subsystem: gtest reports on stdout.
     target_link_options(${name} PRIVATE -mconsole)
+    if(ARG_BUILD_ONLY)
+        return()
+    endif()
     add_test(NAME ${name} COMMAND ${name} --gtest_color=no)
     if(NOT ARG_TIMEOUT)
         set(ARG_TIMEOUT 300)

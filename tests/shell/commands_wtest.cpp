@@ -10,38 +10,8 @@
 namespace tessaly {
 namespace {
 
-constexpr const wchar_t* kDialogClass = L"#32770";
-constexpr const wchar_t* kStateKey = L"software\\orvix\\tessaly";
 constexpr const wchar_t* kRunKey = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 constexpr const wchar_t* kRunValue = L"Tessaly commands test";
-
-// A shown top-level window of the process with this class and caption (any caption when
-// empty); null when none.
-HWND OwnedWindow(DWORD processId, const wchar_t* className, const std::wstring& caption) {
-    return TopLevelWindow(processId, className, [&](HWND window) {
-        return ::IsWindowVisible(window) && (caption.empty() || TextOf(window) == caption);
-    });
-}
-
-HWND WaitForOwned(DWORD processId, const wchar_t* className, const std::wstring& caption) {
-    HWND window = nullptr;
-    WaitUntil([&] { return (window = OwnedWindow(processId, className, caption)) != nullptr; },
-              10s);
-    return window;
-}
-
-bool Gone(HWND window) {
-    return WaitUntil([&] { return !::IsWindow(window) || !::IsWindowVisible(window); }, 10s);
-}
-
-// The text of a message box: its static control.
-std::wstring MessageText(HWND box) {
-    return TextOf(::GetDlgItem(box, 0xFFFF));
-}
-
-void Click(HWND dialog, int id) {
-    ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0);
-}
 
 std::string ReadAll(const std::wstring& path) {
     const UniqueFileHandle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
@@ -61,23 +31,6 @@ bool Exists(const std::wstring& path) {
 
 void MakeFile(const std::wstring& path, const std::string& bytes) {
     std::ofstream(std::filesystem::path(path), std::ios::binary) << bytes;
-}
-
-// The "state" value as varnok reads it: the user's first, the machine's second.
-std::wstring StateValue() {
-    for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
-        wchar_t text[32] = {};
-        DWORD size = sizeof text;
-        if (::RegGetValueW(root, kStateKey, L"state", RRF_RT_REG_SZ, nullptr, text, &size) ==
-            ERROR_SUCCESS)
-            return text;
-    }
-    return {};
-}
-void SetState(const wchar_t* value) {
-    ::RegDeleteKeyValueW(HKEY_CURRENT_USER, kStateKey, L"state");
-    ::RegSetKeyValueW(HKEY_LOCAL_MACHINE, kStateKey, L"state", REG_SZ, value,
-                      static_cast<DWORD>((wcslen(value) + 1) * sizeof(wchar_t)));
 }
 
 // The class and caption of each window the process shows, for a failure's message.

@@ -195,7 +195,6 @@ TEST_F(ShellTest, MinimisingMovesTheWindowIntoTheTrayAndDoubleClickBringsItBack)
 // --- pelmora and the "New Task" dialog ---
 
 constexpr const wchar_t* kStatusClass = L"TessalyStatusMonitor";
-constexpr const wchar_t* kDialogClass = L"#32770";
 
 // A visible dialog-class window of the process with this title, other than `except`.
 HWND VisibleDialog(DWORD processId, const wchar_t* title, HWND except = nullptr) {
