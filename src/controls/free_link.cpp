@@ -171,48 +171,116 @@ UINT FreeLink::TextFormat() const {
     return format;
 }
 
-RECT FreeLink::LinkBox() const {
-    HDC dc = ::GetDC(hwnd());
-    const RECT box = LinkBox(dc);
-    ::ReleaseDC(hwnd(), dc);
-    return box;
+bool FreeLink::PlainLine() const {
+    return !p_.WordWrap && (!p_.UseMnemonic || p_.Caption.find(L'&') == std::wstring::npos);
 }
 
-RECT FreeLink::LinkBox(HDC dc) const {
-    RECT client{};
-    ::GetClientRect(hwnd(), &client);
-    const int border = p_.BorderStyle ? ::GetSystemMetrics(SM_CXEDGE) : 0;
-    ::InflateRect(&client, -border, -border);
+HFONT FreeLink::ShownFont() const {
+    return hot_ && fontActive_ ? fontActive_.get() : font_.get();
+}
+
+RECT FreeLink::TextArea(RECT area) const {
+    if (p_.BorderStyle)
+        ::InflateRect(&area, -::GetSystemMetrics(SM_CXEDGE), -::GetSystemMetrics(SM_CYEDGE));
+    return area;
+}
+
+SIZE FreeLink::TextSize(HDC dc, LONG wrapWidth) const {
+    const int length = static_cast<int>(p_.Caption.size());
+    SIZE size{};
+    if (PlainLine()) { // one extent, no layout
+        ::GetTextExtentPoint32W(dc, p_.Caption.c_str(), length, &size);
+        return size;
+    }
+    RECT text{0, 0, wrapWidth, 0};
+    ::DrawTextW(dc, p_.Caption.c_str(), length, &text,
+                (TextFormat() & ~DT_END_ELLIPSIS) | DT_CALCRECT);
+    return {text.right, text.bottom};
+}
+
+RECT FreeLink::PlaceText(const RECT& area, SIZE size) const {
+    // Placed as drawn: aligned within the area, no wider and no taller than it.
+    const LONG width = std::min(size.cx, area.right - area.left);
+    const LONG left = p_.Alignment == 1   ? area.right - width
+                      : p_.Alignment == 2 ? area.left + (area.right - area.left - width) / 2
+                                          : area.left;
+    return {left, area.top, left + width, std::min(area.top + size.cy, area.bottom)};
+}
+
+RECT FreeLink::LinkBox() const {
     if (p_.Caption.empty())
         return {};
-    HGDIOBJ old = ::SelectObject(dc, hot_ && fontActive_ ? fontActive_.get() : font_.get());
-    RECT text = client;
-    ::DrawTextW(dc, p_.Caption.c_str(), static_cast<int>(p_.Caption.size()), &text,
-                (TextFormat() & ~DT_END_ELLIPSIS) | DT_CALCRECT);
+    RECT client{};
+    ::GetClientRect(hwnd(), &client);
+    const RECT area = TextArea(client);
+    HDC dc = ::GetDC(hwnd());
+    HGDIOBJ old = ::SelectObject(dc, ShownFont());
+    const RECT box = PlaceText(area, TextSize(dc, area.right - area.left));
     ::SelectObject(dc, old);
-    // Placed as drawn: aligned within the client area, no wider than it.
-    const int width = std::min(text.right - text.left, client.right - client.left);
-    const int left = p_.Alignment == 1   ? client.right - width
-                     : p_.Alignment == 2 ? client.left + (client.right - client.left - width) / 2
-                                         : client.left;
-    return {left, client.top, left + width, std::min(text.bottom, client.bottom)};
+    ::ReleaseDC(hwnd(), dc);
+    return box;
 }
 
 void FreeLink::FitToText() {
     if (!hwnd() || p_.Caption.empty())
         return;
-    HDC dc = ::GetDC(hwnd());
-    HGDIOBJ old = ::SelectObject(dc, hot_ && fontActive_ ? fontActive_.get() : font_.get());
     RECT client{};
     ::GetClientRect(hwnd(), &client);
-    RECT text{0, 0, p_.WordWrap ? client.right : 0, 0};
-    ::DrawTextW(dc, p_.Caption.c_str(), static_cast<int>(p_.Caption.size()), &text,
-                (TextFormat() & ~DT_END_ELLIPSIS) | DT_CALCRECT);
+    HDC dc = ::GetDC(hwnd());
+    HGDIOBJ old = ::SelectObject(dc, ShownFont());
+    const SIZE size = TextSize(dc, p_.WordWrap ? client.right : 0);
     ::SelectObject(dc, old);
     ::ReleaseDC(hwnd(), dc);
     const int border = p_.BorderStyle ? 2 * ::GetSystemMetrics(SM_CXEDGE) : 0;
-    ::SetWindowPos(hwnd(), nullptr, 0, 0, text.right + border, text.bottom + border,
+    ::SetWindowPos(hwnd(), nullptr, 0, 0, size.cx + border, size.cy + border,
                    SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void FreeLink::Paint(HDC dc) {
+    RECT client{};
+    ::GetClientRect(hwnd(), &client);
+    const RECT area = TextArea(client);
+    const COLORREF back = ToColorRef(p_.BackColor);
+    const COLORREF colour = HighContrastOn()
+                                ? ::GetSysColor(p_.Enabled ? COLOR_HOTLIGHT : COLOR_GRAYTEXT)
+                            : !p_.Enabled ? ::GetSysColor(COLOR_GRAYTEXT)
+                            : hot_        ? ToColorRef(p_.ForeColorActive)
+                                          : ToColorRef(p_.ForeColor);
+    HGDIOBJ oldFont = ::SelectObject(dc, ShownFont());
+    const COLORREF oldText = ::SetTextColor(dc, colour);
+    const COLORREF oldBack = ::SetBkColor(dc, back);
+    // The focus is drawn only once the keyboard was used.
+    const bool focusCue = focused_ && !p_.Caption.empty() && FocusCuesShown(hwnd());
+    const bool plain = PlainLine();
+    const int length = static_cast<int>(p_.Caption.size());
+    const SIZE size = plain || focusCue ? TextSize(dc, area.right - area.left) : SIZE{};
+    if (plain && size.cx <= area.right - area.left) {
+        // A line that fits goes down with its background in one call: no layout, no ellipsis.
+        ::ExtTextOutW(dc, PlaceText(area, size).left, area.top, ETO_OPAQUE | ETO_CLIPPED, &client,
+                      p_.Caption.c_str(), static_cast<UINT>(length), nullptr);
+    } else {
+        FillBox(dc, client, back);
+        const int mode = ::SetBkMode(dc, TRANSPARENT);
+        RECT text = area;
+        ::DrawTextW(dc, p_.Caption.c_str(), length, &text,
+                    TextFormat() | (FocusCuesShown(hwnd()) ? 0 : DT_HIDEPREFIX));
+        ::SetBkMode(dc, mode);
+    }
+    if (p_.BorderStyle) {
+        if (p_.Appearance)
+            ::DrawEdge(dc, &client, EDGE_SUNKEN, BF_RECT);
+        else
+            ::FrameRect(dc, &client, ::GetSysColorBrush(COLOR_WINDOWFRAME));
+    }
+    if (focusCue) {
+        const RECT box = PlaceText(area, size);
+        ::SetTextColor(dc, RGB(0, 0, 0));
+        ::SetBkColor(dc, RGB(255, 255, 255));
+        ::DrawFocusRect(dc, &box);
+    }
+    ::SetBkColor(dc, oldBack);
+    ::SetTextColor(dc, oldText);
+    ::SelectObject(dc, oldFont);
 }
 
 void FreeLink::SetHot(bool hot) {
@@ -278,47 +346,15 @@ LRESULT FreeLink::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_ERASEBKGND:
         return 1;
-    case WM_PAINT:
-    case WM_PRINTCLIENT: {
+    case WM_PAINT: {
         PAINTSTRUCT paint{};
-        HDC dc = message == WM_PAINT ? ::BeginPaint(hwnd(), &paint) : reinterpret_cast<HDC>(wParam);
-        RECT client{};
-        ::GetClientRect(hwnd(), &client);
-        FillBox(dc, client, ToColorRef(p_.BackColor));
-        if (p_.BorderStyle) {
-            if (p_.Appearance)
-                ::DrawEdge(dc, &client, EDGE_SUNKEN, BF_RECT);
-            else
-                ::FrameRect(dc, &client, ::GetSysColorBrush(COLOR_WINDOWFRAME));
-        }
-        const bool cues = FocusCuesShown(hwnd());
-        const RECT box = ::GetFocus() == hwnd() && cues ? LinkBox(dc) : RECT{};
-        HGDIOBJ old = ::SelectObject(dc, hot_ && fontActive_ ? fontActive_.get() : font_.get());
-        const int mode = ::SetBkMode(dc, TRANSPARENT);
-        const COLORREF colour = !p_.Enabled ? ::GetSysColor(COLOR_GRAYTEXT)
-                                : hot_      ? ToColorRef(p_.ForeColorActive)
-                                            : ToColorRef(p_.ForeColor);
-        ::SetTextColor(dc, HighContrastOn()
-                               ? ::GetSysColor(p_.Enabled ? COLOR_HOTLIGHT : COLOR_GRAYTEXT)
-                               : colour);
-        RECT text = client;
-        if (p_.BorderStyle)
-            ::InflateRect(&text, -::GetSystemMetrics(SM_CXEDGE), -::GetSystemMetrics(SM_CYEDGE));
-        UINT format = TextFormat();
-        if (!cues)
-            format |= DT_HIDEPREFIX;
-        ::DrawTextW(dc, p_.Caption.c_str(), static_cast<int>(p_.Caption.size()), &text, format);
-        if (!::IsRectEmpty(&box)) { // the focus, shown once the keyboard was used
-            ::SetTextColor(dc, RGB(0, 0, 0));
-            ::SetBkColor(dc, RGB(255, 255, 255));
-            ::DrawFocusRect(dc, &box);
-        }
-        ::SetBkMode(dc, mode);
-        ::SelectObject(dc, old);
-        if (message == WM_PAINT)
-            ::EndPaint(hwnd(), &paint);
+        Paint(::BeginPaint(hwnd(), &paint));
+        ::EndPaint(hwnd(), &paint);
         return 0;
     }
+    case WM_PRINTCLIENT:
+        Paint(reinterpret_cast<HDC>(wParam));
+        return 0;
     case WM_MOUSEMOVE: {
         const RECT box = LinkBox();
         SetHot(::PtInRect(&box, at) != FALSE);
@@ -386,6 +422,9 @@ LRESULT FreeLink::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     }
     case WM_SETFOCUS:
     case WM_KILLFOCUS:
+        focused_ = message == WM_SETFOCUS;
+        ::InvalidateRect(hwnd(), nullptr, FALSE);
+        break;
     case WM_ENABLE:
     case WM_UPDATEUISTATE:
     case WM_SYSCOLORCHANGE:

@@ -85,7 +85,15 @@ private:
     void MakeFonts();
     void FitToText();
     UINT TextFormat() const;
-    RECT LinkBox(HDC dc) const;
+    // No wrapping and no mnemonic to read: the caption is drawn as it stands.
+    bool PlainLine() const;
+    HFONT ShownFont() const;
+    // The part of the client area inside the border, where the text goes.
+    RECT TextArea(RECT client) const;
+    // The caption's size with the shown font selected in `dc`; wrapped at `wrapWidth`.
+    SIZE TextSize(HDC dc, LONG wrapWidth) const;
+    RECT PlaceText(const RECT& area, SIZE size) const;
+    void Paint(HDC dc);
     void SetHot(bool hot);
     // Click, then the link is opened unless the click's handler closed the window.
     void Activate();
@@ -101,6 +109,7 @@ private:
     std::wstring toolTipText_;
     bool hot_ = false;
     bool pressed_ = false;
+    bool focused_ = false;
 };
 
 } // namespace tessaly
