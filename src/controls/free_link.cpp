@@ -45,22 +45,12 @@ bool FreeLink::Create(HWND parent, int id, const PropertyBag& design, const std:
     p_ = ReadLinkProperties(design);
     if (!design.Has(L"Caption"))
         p_.Caption = name;
-    RegisterClassOnce(kClassName, nullptr, nullptr, CS_DBLCLKS);
-    containerFont_ = reinterpret_cast<HFONT>(::SendMessageW(parent, WM_GETFONT, 0, 0));
-    if (!Window::Create(kClassName, p_.Caption.c_str(), WS_CHILD | WS_VISIBLE | WS_TABSTOP, 0, 0, 0,
-                        0, 0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id))))
+    if (!CreateChild(kClassName, parent, id, p_.Caption, true))
         return false;
     MakeFonts();
     SetMouseIcon(p_.MouseIcon);
     ::EnableWindow(hwnd(), p_.Enabled);
     return true;
-}
-
-void FreeLink::Changed(const wchar_t* key) {
-    if (PropertyChanged)
-        PropertyChanged(key);
-    if (hwnd())
-        ::InvalidateRect(hwnd(), nullptr, FALSE);
 }
 
 void FreeLink::SetEnabled(bool v) {
@@ -69,7 +59,7 @@ void FreeLink::SetEnabled(bool v) {
         SetHot(false);
     if (hwnd())
         ::EnableWindow(hwnd(), v); // skipped by Tab, deaf to the mouse
-    Changed(L"Enabled");
+    Announce(L"Enabled");
 }
 
 void FreeLink::SetFont(const FontSpec& v) {
@@ -77,20 +67,20 @@ void FreeLink::SetFont(const FontSpec& v) {
     MakeFonts();
     if (p_.AutoSize)
         FitToText();
-    Changed(L"Font");
+    Announce(L"Font");
 }
 
 void FreeLink::SetFontActive(const FontSpec& v) {
     p_.FontActive = v;
     MakeFonts();
-    Changed(L"FontActive");
+    Announce(L"FontActive");
 }
 
 void FreeLink::SetAutoSize(bool v) {
     p_.AutoSize = v;
     if (v)
         FitToText();
-    Changed(L"AutoSize");
+    Announce(L"AutoSize");
 }
 
 void FreeLink::SetCaption(const std::wstring& v) {
@@ -101,7 +91,7 @@ void FreeLink::SetCaption(const std::wstring& v) {
         ::SetWindowTextW(hwnd(), v.c_str());
     if (p_.AutoSize)
         FitToText();
-    Changed(L"Caption");
+    Announce(L"Caption");
 }
 
 void FreeLink::SetMouseIcon(const std::wstring& v) {
@@ -110,7 +100,7 @@ void FreeLink::SetMouseIcon(const std::wstring& v) {
                          ? nullptr
                          : static_cast<HICON>(::LoadImageW(::GetModuleHandleW(nullptr), v.c_str(),
                                                            IMAGE_CURSOR, 0, 0, LR_DEFAULTSIZE)));
-    Changed(L"MouseIcon");
+    Announce(L"MouseIcon");
 }
 
 void FreeLink::SetToolTipText(const std::wstring& text) {
@@ -135,13 +125,6 @@ void FreeLink::SetToolTipText(const std::wstring& text) {
         ::SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
-void FreeLink::Refresh() {
-    if (hwnd()) {
-        ::InvalidateRect(hwnd(), nullptr, FALSE);
-        ::UpdateWindow(hwnd());
-    }
-}
-
 void FreeLink::OpenURL() {
     const auto request = OpenUrlRequest(p_, ProgramFolder());
     if (!request)
@@ -153,6 +136,12 @@ void FreeLink::OpenURL() {
     // A target the shell cannot open is reported by the shell itself.
     ::ShellExecuteW(hwnd(), request->verb.c_str(), request->file.c_str(),
                     request->parameters.c_str(), request->directory.c_str(), request->show);
+}
+
+void FreeLink::RemakeFonts() {
+    MakeFonts();
+    if (p_.AutoSize)
+        FitToText();
 }
 
 void FreeLink::MakeFonts() {
@@ -236,7 +225,7 @@ void FreeLink::FitToText() {
                    SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void FreeLink::Paint(HDC dc) {
+void FreeLink::Paint(HDC dc, bool) {
     RECT client{};
     ::GetClientRect(hwnd(), &client);
     const RECT area = TextArea(client);
@@ -344,17 +333,6 @@ bool FreeLink::AccDoDefaultAction(long) {
 LRESULT FreeLink::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     const POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
     switch (message) {
-    case WM_ERASEBKGND:
-        return 1;
-    case WM_PAINT: {
-        PAINTSTRUCT paint{};
-        Paint(::BeginPaint(hwnd(), &paint));
-        ::EndPaint(hwnd(), &paint);
-        return 0;
-    }
-    case WM_PRINTCLIENT:
-        Paint(reinterpret_cast<HDC>(wParam));
-        return 0;
     case WM_MOUSEMOVE: {
         const RECT box = LinkBox();
         SetHot(::PtInRect(&box, at) != FALSE);
@@ -423,35 +401,9 @@ LRESULT FreeLink::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_SETFOCUS:
     case WM_KILLFOCUS:
         focused_ = message == WM_SETFOCUS;
-        ::InvalidateRect(hwnd(), nullptr, FALSE);
         break;
-    case WM_ENABLE:
-    case WM_UPDATEUISTATE:
-    case WM_SYSCOLORCHANGE:
-        ::InvalidateRect(hwnd(), nullptr, FALSE);
-        break;
-    case WM_SETFONT:
-        containerFont_ = reinterpret_cast<HFONT>(wParam);
-        MakeFonts();
-        if (p_.AutoSize)
-            FitToText();
-        if (LOWORD(lParam))
-            ::InvalidateRect(hwnd(), nullptr, FALSE);
-        return 0;
     case WM_GETFONT:
         return reinterpret_cast<LRESULT>(font_.get());
-    case kDpiChangedAfterParent:
-        MakeFonts();
-        if (p_.AutoSize)
-            FitToText();
-        ::InvalidateRect(hwnd(), nullptr, FALSE);
-        return 0;
-    case WM_GETOBJECT: {
-        LRESULT result = 0;
-        if (AnswerGetObject(*this, *this, wParam, lParam, result))
-            return result;
-        break;
-    }
     case WM_DESTROY:
         if (tooltip_)
             ::DestroyWindow(tooltip_);
@@ -460,7 +412,7 @@ LRESULT FreeLink::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     default:
         break;
     }
-    return Default(message, wParam, lParam);
+    return DrawnControl::OnMessage(message, wParam, lParam);
 }
 
 } // namespace tessaly
