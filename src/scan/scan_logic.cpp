@@ -110,6 +110,89 @@ size_t BatchCount(size_t files) {
     return (files + kBatchSize - 1) / kBatchSize;
 }
 
+namespace {
+
+// The bytes one character takes once encoded; half of a surrogate pair counts half its four.
+size_t EncodedSize(wchar_t c) {
+    if (c >= 0xD800 && c <= 0xDFFF)
+        return 6;
+    return PercentEncode(std::wstring_view(&c, 1)).size();
+}
+
+// Replaces characters in the middle of the record's path (its sixth field) with "…" until
+// `excess` encoded bytes are gone, or as many as the path has.
+std::wstring ShortenPath(std::wstring record, size_t excess) {
+    size_t begin = 0;
+    for (int field = 0; field < 5; ++field) {
+        const size_t separator = record.find(L'<', begin);
+        if (separator == std::wstring::npos)
+            return record;
+        begin = separator + 1;
+    }
+    const size_t end = std::min(record.find(L'<', begin), record.size());
+    // Keep the end of the path, where the file's name is.
+    size_t cutEnd = end - std::min<size_t>((end - begin) / 2, 120);
+    if (cutEnd > begin && cutEnd < end && record[cutEnd] >= 0xDC00 && record[cutEnd] <= 0xDFFF)
+        ++cutEnd;
+    const std::wstring mark = L"\u2026";
+    const size_t needed = excess + PercentEncode(mark).size();
+    size_t cutStart = cutEnd, removed = 0;
+    while (cutStart > begin && removed < needed)
+        removed += EncodedSize(record[--cutStart]);
+    if (cutStart > begin && record[cutStart] >= 0xDC00 && record[cutStart] <= 0xDFFF)
+        --cutStart;
+    if (cutStart == cutEnd)
+        return record;
+    return record.replace(cutStart, cutEnd - cutStart, mark);
+}
+
+} // namespace
+
+Batches::Batches(std::wstring base, std::wstring scanKey, size_t maxRequestLine)
+    : base_(std::move(base)), key_(std::move(scanKey)), max_(maxRequestLine) {}
+
+std::wstring Batches::AddressOf(const std::vector<std::wstring>& records) const {
+    return BatchAddress(base_, records, key_);
+}
+
+// What a request line adds to the address's path. Counting the scheme and host too errs on
+// the safe side.
+constexpr size_t kRequestLineFrame = std::wstring_view(L"GET  HTTP/1.1\r\n").size();
+
+bool Batches::Fits(const std::wstring& address) const {
+    return address.size() + kRequestLineFrame <= max_;
+}
+
+std::vector<std::wstring> Batches::Add(std::wstring record) {
+    std::vector<std::wstring> complete;
+    records_.push_back(std::move(record));
+    if (records_.size() > 1 && !Fits(AddressOf(records_))) {
+        std::wstring last = std::move(records_.back());
+        records_.pop_back();
+        complete.push_back(AddressOf(records_));
+        records_ = {std::move(last)};
+    }
+    if (records_.size() == 1) {
+        const std::wstring alone = AddressOf(records_);
+        if (!Fits(alone))
+            records_[0] =
+                ShortenPath(std::move(records_[0]), alone.size() + kRequestLineFrame - max_);
+    }
+    if (records_.size() == kBatchSize) {
+        complete.push_back(AddressOf(records_));
+        records_.clear();
+    }
+    return complete;
+}
+
+std::optional<std::wstring> Batches::Finish() {
+    if (records_.empty())
+        return std::nullopt;
+    std::wstring address = AddressOf(records_);
+    records_.clear();
+    return address;
+}
+
 std::string ResponseBody(std::string_view page) {
     size_t open = 0;
     while ((open = FindNoCase(page, "<body", open)) != std::string_view::npos) {

@@ -50,6 +50,30 @@ std::wstring BatchAddress(std::wstring_view base, const std::vector<std::wstring
 // How many requests `files` records take.
 size_t BatchCount(size_t files);
 
+// The longest request line ("GET <path> HTTP/1.1" and its line break) the lookup server reads.
+inline constexpr size_t kMaxRequestLine = 64 * 1024;
+
+// Gathers records into requests: five to a request, the last taking what is left, fewer when
+// five would make a request longer than the server reads (long Unicode paths take nine bytes
+// a character). Each record goes in exactly one request. A record too long for a request of
+// its own has the middle of its path replaced by "…"; its digest still decides its verdict.
+class Batches {
+public:
+    Batches(std::wstring base, std::wstring scanKey, size_t maxRequestLine = kMaxRequestLine);
+    // The addresses this record completes: none, one or two.
+    std::vector<std::wstring> Add(std::wstring record);
+    // The address of the records not yet sent, if any.
+    std::optional<std::wstring> Finish();
+
+private:
+    std::wstring AddressOf(const std::vector<std::wstring>& records) const;
+    bool Fits(const std::wstring& address) const;
+
+    std::wstring base_, key_;
+    size_t max_;
+    std::vector<std::wstring> records_;
+};
+
 // The text inside <body ...>...</body> (any case); the whole text when there is no body.
 std::string ResponseBody(std::string_view page);
 // The items of an answer that carry a warning code (1 to 5): the first five ":"-separated

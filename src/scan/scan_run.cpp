@@ -41,7 +41,7 @@ struct ScanRun::Shared {
         }
         Post(false);
     }
-    bool Send(const std::vector<std::wstring>& records);
+    bool Send(const std::wstring& address);
     void Run();
 };
 
@@ -78,18 +78,16 @@ void ScanRun::Shared::Run() {
         outcome.files = paths.size();
     }
     const std::wstring system = GetOSVersionName();
-    std::vector<std::wstring> batch;
+    Batches batches(base, key);
     bool sending = true;
     for (size_t i = 0; i < paths.size() && sending && !stop; ++i) {
         SetStatus(L"Now Processing " + FileNamePart(Trim(paths[i])), i);
-        batch.push_back(ScanRecord(ReadScanFile(paths[i], system)));
-        if (batch.size() == kBatchSize) {
-            sending = Send(batch);
-            batch.clear();
-        }
+        for (const std::wstring& address : batches.Add(ScanRecord(ReadScanFile(paths[i], system))))
+            sending = sending && !stop && Send(address);
     }
-    if (!batch.empty() && sending && !stop)
-        Send(batch);
+    if (sending && !stop)
+        if (const auto address = batches.Finish())
+            Send(*address);
     if (SUCCEEDED(com))
         ::CoUninitialize();
     {
@@ -100,8 +98,7 @@ void ScanRun::Shared::Run() {
     Post(true);
 }
 
-bool ScanRun::Shared::Send(const std::vector<std::wstring>& records) {
-    const std::wstring address = BatchAddress(base, records, key);
+bool ScanRun::Shared::Send(const std::wstring& address) {
     for (unsigned retries = 0;; ++retries) {
         const FetchResult answer = fetch.Get(address);
         if (stop)

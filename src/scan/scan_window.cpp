@@ -154,10 +154,24 @@ void ScanWindow::Finish() {
     ::MessageBoxW(hwnd(), end.text.c_str(), L"Tessaly", MB_OK | icon);
 }
 
-void ScanWindow::OnCommand(int id, int, HWND) {
+void ScanWindow::ClickLink(FreeLink& link) {
+    if (!::IsWindowVisible(link.hwnd()))
+        return;
+    if (link.Click)
+        link.Click();
+    link.OpenURL();
+}
+
+void ScanWindow::OnCommand(int id, int code, HWND) {
     switch (id) {
     case IDC_F6_COMMAND7:
         StartCheck();
+        break;
+    case IDC_F6_FREELINK1:
+    case IDC_F6_FREELINK2:
+        // The links' command IDs do what clicking them does, like every button's.
+        if (code == 0)
+            ClickLink(id == IDC_F6_FREELINK1 ? FreeLink1 : FreeLink2);
         break;
     case IDC_F6_COMMAND1:
     case IDCANCEL: // Esc

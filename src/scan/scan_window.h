@@ -47,6 +47,8 @@ private:
     void Apply(const ScanWindowView& view);
     void OnProgress();
     void Finish();
+    // What a click on a shown link does, for its command ID.
+    void ClickLink(FreeLink& link);
     void CentreOnScreen();
     void GiveOwnerBack();
 

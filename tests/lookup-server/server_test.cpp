@@ -1,4 +1,5 @@
 // The real lookup-server program, started in a private data folder and spoken to over HTTP.
+#include "long_request_server.h"
 #include "query.h"
 
 #include <httplib.h>
@@ -282,7 +283,7 @@ TEST_F(LookupServerTest, RefusesBadRequestsWithTheirStatus) {
         {"/nothing.asp", 404},
         {"/priv_html", 404},   // routes match whole names, dots included
         {"/tessaly.exe", 404}, // no setup file given
-        {"/prox.asp?files=" + std::string(9000, 'a') + "&sn=1-2", 414},
+        {"/prox.asp?files=" + std::string(lookup::kMaxRequestLine, 'a') + "&sn=1-2", 414},
         {"/prox.asp?files=a%7C&sn=1-2", 200},
         {"/", 200},
         {"/priv.html", 200},
@@ -300,6 +301,50 @@ TEST_F(LookupServerTest, RefusesBadRequestsWithTheirStatus) {
     auto res = client.Get("/scanresult.asp?sr=1-2");
     ASSERT_TRUE(res);
     EXPECT_EQ(Count(res->body, "data-md5="), 1u);
+}
+
+TEST_F(LookupServerTest, TakesAddressesUpTo64KiB) {
+    auto server = Start(WithVerdicts());
+    httplib::Client client("127.0.0.1", server->port());
+    // Five records with paths of 1,400 CJK characters, nine bytes each once encoded: far over
+    // the HTTP library's own 8 KiB.
+    std::string folder;
+    for (int i = 0; i < 1400; ++i)
+        folder += "\xE6\x96\x87";
+    std::vector<std::string> batch;
+    for (int i = 0; i < 5; ++i) {
+        const std::string name = "f" + std::to_string(i) + ".dll";
+        batch.push_back(Record(name, i == 2 ? kDangerous : kSafe, "c:\\" + folder + "\\" + name));
+    }
+    const std::string target = CheckPath(batch, "3-3");
+    ASSERT_GT(target.size(), 60000u);
+    ASSERT_LT(target.size() + sizeof "GET  HTTP/1.1\r\n", lookup::kMaxRequestLine);
+    struct Case {
+        std::string target;
+        int status;
+        std::string body;
+    } cases[] = {
+        {target, 200, "f0.dll=6:f1.dll=6:f2.dll=3:f3.dll=6:f4.dll=6"},
+        {"/priv.html", 200, ""}, // the same connection goes on after a long line
+        {"/prox.asp?files=" + std::string(lookup::kMaxRequestLine, 'a') + "&sn=3-3", 414, ""},
+        {"/prox.asp?files=" + std::string(200000, 'a') + "&sn=3-3", 414, ""},
+        {"/priv.html?" + std::string(20000, 'b'), 200, ""}, // the query set aside and restored
+    };
+    for (const Case& c : cases) {
+        auto res = client.Get(c.target.c_str());
+        ASSERT_TRUE(res) << c.target.size();
+        EXPECT_EQ(res->status, c.status) << c.target.size();
+        EXPECT_EQ(res->get_header_value("Content-Security-Policy"), "default-src 'self'");
+        if (!c.body.empty())
+            EXPECT_EQ(res->body, c.body);
+    }
+    // Stored whole: every path is in the report's table, the warning's once more above it.
+    auto res = client.Get("/scanresult.asp?sr=3-3");
+    ASSERT_TRUE(res);
+    EXPECT_EQ(Count(res->body, "data-md5="), 5u);
+    EXPECT_EQ(Count(res->body, folder + "\\f"), 6u);
+    EXPECT_EQ(server->Stop(), 0);
+    EXPECT_EQ(Count(server->log(), " 414 "), 2u) << server->log().substr(0, 2000);
 }
 
 TEST_F(LookupServerTest, LimitsRequestsPerClientAndLogsNoQueryValues) {

@@ -74,6 +74,84 @@ TEST(BatchAddress, SendsRecordsAsOneEncodedValue) {
         EXPECT_EQ(BatchCount(files), requests) << files;
 }
 
+TEST(Batches, SendEveryRecordOnceInFivesOrLessWhenLong) {
+    const std::wstring base = L"http://127.0.0.1:47311/";
+    auto record = [](wchar_t name, size_t pathLength, wchar_t letter = L'a') {
+        return std::wstring(1, name) + L"<c<p<1<2<" + std::wstring(pathLength, letter) + L"<D<W";
+    };
+    struct Case {
+        size_t max;
+        std::vector<std::wstring> records;
+        std::vector<std::vector<size_t>> requests; // which records each request carries
+    };
+    std::vector<std::wstring> twelve;
+    for (wchar_t c = L'a'; c < L'a' + 12; ++c)
+        twelve.push_back(record(c, 3));
+    // Each CJK character is nine bytes in the address.
+    const std::vector<std::wstring> wide = {record(L'a', 40, L'\u6587'),
+                                            record(L'b', 40, L'\u6587'),
+                                            record(L'c', 40, L'\u6587'),
+                                            record(L'd', 2),
+                                            record(L'e', 2),
+                                            record(L'f', 2)};
+    const Case cases[] = {
+        {kMaxRequestLine, twelve, {{0, 1, 2, 3, 4}, {5, 6, 7, 8, 9}, {10, 11}}},
+        {kMaxRequestLine, {record(L'a', 1)}, {{0}}},
+        {kMaxRequestLine, {}, {}},
+        {kMaxRequestLine, wide, {{0, 1, 2, 3, 4}, {5}}},
+        // A wide record is 391 bytes, a short one 33, the rest of a request line 69.
+        {900, wide, {{0, 1}, {2, 3, 4, 5}}},
+        {480, wide, {{0}, {1}, {2}, {3, 4, 5}}},
+    };
+    for (const Case& c : cases) {
+        Batches batches(base, L"1-2", c.max);
+        std::vector<std::wstring> sent;
+        for (const std::wstring& r : c.records)
+            for (std::wstring& address : batches.Add(r))
+                sent.push_back(std::move(address));
+        if (auto rest = batches.Finish())
+            sent.push_back(std::move(*rest));
+        EXPECT_FALSE(batches.Finish());
+        std::vector<std::wstring> expected;
+        for (const auto& request : c.requests) {
+            std::vector<std::wstring> records;
+            for (size_t i : request)
+                records.push_back(c.records[i]);
+            expected.push_back(BatchAddress(base, records, L"1-2"));
+        }
+        EXPECT_EQ(sent, expected) << c.max << " " << c.records.size();
+        for (const std::wstring& address : sent)
+            EXPECT_LE(address.size() + 15, c.max);
+    }
+}
+
+TEST(Batches, CutTheMiddleOfAPathTooLongForARequestOfItsOwn) {
+    // A path of CJK characters and surrogate pairs, ending in the file's name.
+    std::wstring path = L"c:\\";
+    for (int i = 0; i < 8000; ++i)
+        path += i % 2 ? L"\u6587" : L"\U0001F600";
+    path += L"\\name.dll";
+    const std::wstring record =
+        L"name.dll<c<p<1<2<" + path + L"<D41D8CD98F00B204E9800998ECF8427E<W";
+    const std::wstring base = L"http://127.0.0.1:47311/";
+    Batches batches(base, L"1-2");
+    EXPECT_TRUE(batches.Add(L"a<c<p<1<2<c:\\a.dll<D<W").empty());
+    // The long record goes alone, after the one before it.
+    const std::vector<std::wstring> sent = batches.Add(record);
+    ASSERT_EQ(sent.size(), 1u);
+    EXPECT_EQ(sent[0], BatchAddress(base, {L"a<c<p<1<2<c:\\a.dll<D<W"}, L"1-2"));
+    const std::wstring alone = *batches.Finish();
+    EXPECT_LE(alone.size() + 15, kMaxRequestLine);
+    EXPECT_GT(alone.size() + 15, kMaxRequestLine - 64);
+    const std::wstring encoded = PercentEncode(record);
+    const std::wstring front = encoded.substr(0, 300), back = encoded.substr(encoded.size() - 300);
+    EXPECT_NE(alone.find(front), std::wstring::npos);
+    EXPECT_NE(alone.find(back), std::wstring::npos); // the name and digest
+    EXPECT_NE(alone.find(L"%E2%80%A6"), std::wstring::npos);
+    // No half of a surrogate pair: its encoding would be EF BF BD.
+    EXPECT_EQ(alone.find(L"%EF%BF%BD"), std::wstring::npos);
+}
+
 TEST(ResponseBody, IsTheTextInsideTheBodyElement) {
     const std::pair<const char*, const char*> cases[] = {
         {"<html><body>a1:b0</body></html>", "a1:b0"},

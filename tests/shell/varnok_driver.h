@@ -154,6 +154,37 @@ inline std::wstring TextOf(HWND window) {
     return text;
 }
 
+constexpr const wchar_t* kDialogClass = L"#32770";
+
+// A shown top-level window of the process with this class and caption (any caption when
+// empty); null when none.
+inline HWND OwnedWindow(DWORD processId, const wchar_t* className, const std::wstring& caption) {
+    return TopLevelWindow(processId, className, [&](HWND window) {
+        return ::IsWindowVisible(window) && (caption.empty() || TextOf(window) == caption);
+    });
+}
+
+inline HWND WaitForOwned(DWORD processId, const wchar_t* className, const std::wstring& caption,
+                         std::chrono::milliseconds timeout = 10s) {
+    HWND window = nullptr;
+    WaitUntil([&] { return (window = OwnedWindow(processId, className, caption)) != nullptr; },
+              timeout);
+    return window;
+}
+
+inline bool Gone(HWND window) {
+    return WaitUntil([&] { return !::IsWindow(window) || !::IsWindowVisible(window); }, 10s);
+}
+
+// The text of a message box: its static control.
+inline std::wstring MessageText(HWND box) {
+    return TextOf(::GetDlgItem(box, 0xFFFF));
+}
+
+inline void Click(HWND dialog, int id) {
+    ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0);
+}
+
 // The cell texts of another process's list view, row by row. The list view writes into memory
 // of its own process, so the item record and the text buffer are placed there.
 inline std::vector<std::vector<std::wstring>> ListCells(HWND list, int columns) {
@@ -272,6 +303,26 @@ private:
     bool ok_ = true;
     std::vector<std::wstring> names_;
 };
+
+constexpr const wchar_t* kStateKey = L"software\\orvix\\tessaly";
+
+// The "state" value as varnok reads it: the user's first, the machine's second.
+inline std::wstring StateValue() {
+    for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
+        wchar_t text[32] = {};
+        DWORD size = sizeof text;
+        if (::RegGetValueW(root, kStateKey, L"state", RRF_RT_REG_SZ, nullptr, text, &size) ==
+            ERROR_SUCCESS)
+            return text;
+    }
+    return {};
+}
+// "1" starts varnok without the one-time inventory.
+inline void SetState(const wchar_t* value) {
+    ::RegDeleteKeyValueW(HKEY_CURRENT_USER, kStateKey, L"state");
+    ::RegSetKeyValueW(HKEY_LOCAL_MACHINE, kStateKey, L"state", REG_SZ, value,
+                      static_cast<DWORD>((wcslen(value) + 1) * sizeof(wchar_t)));
+}
 
 // Every test starts and ends without a varnok or pelmora around: one left running would keep
 // the single pelmora instance or the hotkey from the next test. What the test started, varnok's

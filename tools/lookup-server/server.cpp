@@ -1,5 +1,6 @@
 #include "server.h"
 
+#include "long_request_server.h"
 #include "pages.h"
 #include "query.h"
 #include "records.h"
@@ -52,7 +53,7 @@ std::string LogTime() {
 
 LookupServer::LookupServer(Store& store, const ServerOptions& options, std::ostream& log)
     : store_(store), options_(options), log_(log), limiter_(options.rate),
-      http_(std::make_unique<httplib::Server>()) {
+      http_(std::make_unique<LongRequestServer>()) {
     Route();
 }
 
