@@ -13,6 +13,7 @@ file(GLOB_RECURSE HOST_TEST_SOURCES CONFIGURE_DEPENDS tests/*_test.cpp)
 # The lookup server's tests link the server's own code; they are built beside it.
 list(FILTER HOST_TEST_SOURCES EXCLUDE REGEX "/tests/lookup-server/")
 add_executable(host_tests ${HOST_TEST_SOURCES})
+target_include_directories(host_tests PRIVATE tests)
 target_link_libraries(host_tests PRIVATE tessaly_pure GTest::gtest_main)
 include(GoogleTest)
 gtest_discover_tests(host_tests DISCOVERY_TIMEOUT 60)
@@ -25,13 +26,15 @@ function(tessaly_fuzz_target name source code seeds max_len)
         return()
     endif()
     add_executable(${name} ${source} ${code})
+    target_include_directories(${name} PRIVATE tests)
     target_compile_options(${name} PRIVATE -fsanitize=fuzzer)
     target_link_options(${name} PRIVATE -fsanitize=fuzzer)
     target_link_libraries(${name} PRIVATE tessaly_pure)
     set(corpus ${CMAKE_BINARY_DIR}/fuzz/${name})
     file(MAKE_DIRECTORY ${corpus})
-    add_test(NAME ${name} COMMAND ${name} -runs=200000 -max_len=${max_len} ${corpus}
-                                  ${PROJECT_SOURCE_DIR}/${seeds})
+    # Bounded in time too: a loaded machine runs fewer inputs a second.
+    add_test(NAME ${name} COMMAND ${name} -runs=200000 -max_len=${max_len} -max_total_time=60
+                                  ${corpus} ${PROJECT_SOURCE_DIR}/${seeds})
     set_tests_properties(${name} PROPERTIES TIMEOUT 120 LABELS fuzz)
 endfunction()
 # The version block reader.
@@ -40,6 +43,12 @@ tessaly_fuzz_target(version_block_fuzz tests/process/version_block_fuzz.cpp
 # Reading the lookup server's answers (body and verdict items).
 tessaly_fuzz_target(scan_response_fuzz tests/scan/scan_response_fuzz.cpp src/scan/scan_logic.cpp
                     tests/scan/fuzz_seeds 2048)
+# The startup name files and the startup command resolver.
+tessaly_fuzz_target(name_file_fuzz tests/startup/name_file_fuzz.cpp
+                    "src/startup/name_file.cpp;src/common/text_codec.cpp" tests/startup/fuzz_seeds
+                    1024)
+tessaly_fuzz_target(command_resolver_fuzz tests/startup/command_resolver_fuzz.cpp
+                    src/startup/command_resolver.cpp tests/startup/fuzz_seeds 1024)
 
 add_subdirectory(tools/lookup-server)
 include(tests/lookup-server/host.cmake)

@@ -54,6 +54,8 @@ add_library(varnok_core STATIC
     src/memory/memory_options_panel.cpp
     src/memory/memory_panel.cpp
     src/process/file_version.cpp
+    src/controls/report_list.cpp
+    src/process/details_area.cpp
     src/process/process_panel.cpp
     src/process/modules_dialog.cpp
     src/process/process_control.cpp
@@ -74,6 +76,9 @@ add_library(varnok_core STATIC
     src/settings/options_dialog.cpp
     src/shell/main_window.cpp
     src/shell/wait_window.cpp
+    src/startup/run_keys.cpp
+    src/startup/startup_panel.cpp
+    src/startup/startup_snapshot.cpp
     src/sysinfo/about_box.cpp
     src/sysinfo/system_info.cpp
 )

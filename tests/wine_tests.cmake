@@ -24,7 +24,7 @@ target_link_libraries(sleeper PRIVATE shell32)
 # A program that shows one window with the show command it was given.
 add_executable(show_child WIN32 ${PROJECT_SOURCE_DIR}/tests/support/show_child.cpp)
 
-foreach(area settings process report shell sysinfo probes controls memory win32 monitor release scan)
+foreach(area settings process report shell sysinfo probes controls memory win32 monitor release scan startup)
     if(EXISTS ${CMAKE_CURRENT_LIST_DIR}/${area}/wine.cmake)
         include(${CMAKE_CURRENT_LIST_DIR}/${area}/wine.cmake)
     endif()

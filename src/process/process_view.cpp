@@ -22,16 +22,21 @@ std::wstring ProcessCellText(const ProcessRecord& record, ProcessColumn column) 
 
 ProcessDetails DetailsFor(const ProcessRecord& record, bool sizeKnown, uint64_t fileSize,
                           const VersionTexts& version) {
+    return DetailsForFile(record.imageName, sizeKnown, fileSize, version);
+}
+
+ProcessDetails DetailsForFile(const std::wstring& name, bool sizeKnown, uint64_t fileSize,
+                              const VersionTexts& version) {
     ProcessDetails details;
-    const std::wstring name = DisplayText(record.imageName);
-    details.name = name;
+    const std::wstring shown = DisplayText(name);
+    details.name = shown;
     // An unknown size shows nothing rather than a unit with no number.
     details.size = sizeKnown ? std::to_wstring(fileSize) + L" Byte" : std::wstring();
     details.company = version.company;
     details.description = version.description;
     details.version = version.fileVersion;
-    details.readMoreLink = L"Read more about " + name;
-    details.terminateLink = L"Terminate " + name + L" Process";
+    details.readMoreLink = L"Read more about " + shown;
+    details.terminateLink = L"Terminate " + shown + L" Process";
     return details;
 }
 

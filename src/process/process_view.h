@@ -26,6 +26,9 @@ struct VersionTexts {
     std::wstring company, description, fileVersion;
 };
 
+// The details of a file shown under the name `name` (the links name it too).
+ProcessDetails DetailsForFile(const std::wstring& name, bool sizeKnown, uint64_t fileSize,
+                              const VersionTexts& version);
 ProcessDetails DetailsFor(const ProcessRecord& record, bool sizeKnown, uint64_t fileSize,
                           const VersionTexts& version);
 

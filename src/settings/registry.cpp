@@ -162,64 +162,95 @@ SettingsStore::Stored SettingsStore::Write(std::wstring_view subKey, std::wstrin
     return fWriteValue(user_, subKey, name, value) ? Stored::User : Stored::Failed;
 }
 
-WatchedSettingsKey::WatchedSettingsKey(const SettingsStore& store, std::wstring subKey)
-    : store_(store), subKey_(std::move(subKey)) {
-    watches_[0].root = store.UserRoot();
-    watches_[1].root = store.MachineRoot();
+RegistryChangeWatch::~RegistryChangeWatch() {
+    // Waits for a report still running, so none arrives at a destroyed object.
+    if (wait_)
+        ::UnregisterWaitEx(wait_, INVALID_HANDLE_VALUE);
 }
+
+bool RegistryChangeWatch::Start(std::function<void()> changed) {
+    if (wait_)
+        return true;
+    changed_ = std::move(changed);
+    event_.reset(::CreateEventW(nullptr, FALSE, FALSE, nullptr));
+    if (!event_ || !::RegisterWaitForSingleObject(&wait_, event_.get(), Fired, this, INFINITE,
+                                                  WT_EXECUTEDEFAULT)) {
+        wait_ = nullptr;
+        return false;
+    }
+    return true;
+}
+
+void CALLBACK RegistryChangeWatch::Fired(void* self, BOOLEAN) {
+    auto* watch = static_cast<RegistryChangeWatch*>(self);
+    watch->reported_.store(true);
+    if (watch->changed_)
+        watch->changed_();
+}
+
+bool RegistryChangeWatch::Arm(HKEY root, std::wstring_view subKey, Scope scope, REGSAM view) {
+    if (!wait_)
+        return false;
+    std::wstring path(subKey);
+    bool above = scope == Scope::Tree;
+    UniqueRegKey key;
+    if (!above)
+        key = OpenKey(root, path, KEY_NOTIFY | view);
+    while (!key && !path.empty()) {
+        const size_t slash = path.find_last_of(L'\\');
+        path.resize(slash == std::wstring::npos ? 0 : slash);
+        key = OpenKey(root, path, KEY_NOTIFY | view);
+        above = true;
+    }
+    if (!key)
+        return false;
+    // The key open from the last arming is kept while it is the one to watch and still there
+    // (a key removed and made anew is another key).
+    const bool same =
+        key_ && path == keyPath_ &&
+        ::RegQueryInfoKeyW(key_.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                           nullptr, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+    if (!same) {
+        key_ = std::move(key);
+        keyPath_ = path;
+    }
+    // Above a missing key only the keys made beneath count; the tree scope sees everything.
+    const bool tree = scope == Scope::Tree;
+    const DWORD filter = above && !tree ? REG_NOTIFY_CHANGE_NAME
+                                        : REG_NOTIFY_CHANGE_NAME | REG_NOTIFY_CHANGE_LAST_SET;
+    return ::RegNotifyChangeKeyValue(key_.get(), tree, filter, event_.get(), TRUE) == ERROR_SUCCESS;
+}
+
+WatchedSettingsKey::WatchedSettingsKey(const SettingsStore& store, std::wstring subKey)
+    : store_(store), subKey_(std::move(subKey)) {}
 
 void WatchedSettingsKey::StartWatching() {
     // At the first read rather than at construction: the waits start a thread of the pool,
     // which a program starting up need not wait for.
-    for (Watch& watch : watches_) {
-        watch.event.reset(::CreateEventW(nullptr, FALSE, FALSE, nullptr));
-        if (!watch.event || !::RegisterWaitForSingleObject(&watch.wait, watch.event.get(), Changed,
-                                                           this, INFINITE, WT_EXECUTEDEFAULT)) {
-            watch.wait = nullptr;
+    for (RegistryChangeWatch& watch : watches_)
+        if (!watch.Start(nullptr))
             watching_ = false;
-        }
-    }
 }
 
-WatchedSettingsKey::~WatchedSettingsKey() {
-    // Waits for a report still running, so none arrives at a destroyed object.
-    for (Watch& watch : watches_)
-        if (watch.wait)
-            ::UnregisterWaitEx(watch.wait, INVALID_HANDLE_VALUE);
-}
-
-void CALLBACK WatchedSettingsKey::Changed(void* self, BOOLEAN) {
-    static_cast<WatchedSettingsKey*>(self)->changed_.store(true);
-}
-
-bool WatchedSettingsKey::Arm(Watch& watch) {
-    // The key's parent, or the nearest key above it that exists, watched with everything below
-    // it: that sees the key's values change and the key itself come and go. A report is
-    // given once; the key is opened anew each time, as the nearest existing key may change.
-    watch.key.reset();
-    std::wstring path = subKey_;
-    do {
-        const size_t slash = path.find_last_of(L'\\');
-        path.resize(slash == std::wstring::npos ? 0 : slash);
-        watch.key = OpenKey(watch.root, path, KEY_NOTIFY);
-    } while (!watch.key && !path.empty());
-    return watch.key &&
-           ::RegNotifyChangeKeyValue(watch.key.get(), TRUE,
-                                     REG_NOTIFY_CHANGE_NAME | REG_NOTIFY_CHANGE_LAST_SET,
-                                     watch.event.get(), TRUE) == ERROR_SUCCESS;
-}
+WatchedSettingsKey::~WatchedSettingsKey() = default;
 
 double WatchedSettingsKey::Number(std::wstring_view name) {
-    if (watching_ && !watches_[0].event)
+    if (watching_ && !watches_[0].Started())
         StartWatching();
-    // Armed before the values are read again, so a change made while they are read is
+    // Armed again before the values are read again, so a change made while they are read is
     // reported too.
-    if (changed_.exchange(false) || !watching_) {
-        values_.clear();
-        for (Watch& watch : watches_)
-            if (watching_ && !Arm(watch))
-                watching_ = false;
+    const HKEY roots[] = {store_.UserRoot(), store_.MachineRoot()};
+    bool changed = !armed_ || !watching_;
+    for (size_t i = 0; i < std::size(watches_) && watching_; ++i) {
+        if (!watches_[i].TakeReport() && armed_)
+            continue;
+        changed = true;
+        if (!watches_[i].Arm(roots[i], subKey_, RegistryChangeWatch::Scope::Tree))
+            watching_ = false;
     }
+    armed_ = true;
+    if (changed)
+        values_.clear();
     auto known = values_.find(name);
     if (known == values_.end())
         known = values_.emplace(std::wstring(name), store_.Number(subKey_, name)).first;

@@ -7,6 +7,7 @@
 #include "win32/handles.h"
 
 #include <atomic>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -65,6 +66,44 @@ private:
     HKEY user_;
 };
 
+// Reports a change of a registry key on a pool thread, once per arming: the owner arms it again
+// when it takes a report (before reading the key, so a change made meanwhile is reported too).
+class RegistryChangeWatch {
+public:
+    RegistryChangeWatch() = default;
+    ~RegistryChangeWatch(); // waits for a report still running
+    RegistryChangeWatch(const RegistryChangeWatch&) = delete;
+    RegistryChangeWatch& operator=(const RegistryChangeWatch&) = delete;
+
+    // Begins waiting; `changed` runs on a pool thread for each report. False when the system
+    // cannot report changes.
+    bool Start(std::function<void()> changed);
+    bool Started() const { return wait_ != nullptr; }
+
+    // What is watched for the next report:
+    // - Tree: the nearest existing key above `subKey`, with everything below it, which sees
+    //   the key made, changed or removed;
+    // - Values: `subKey` itself, its values, when it exists; otherwise the nearest existing
+    //   key above it, for the keys made beneath (then armed again, one level nearer).
+    // The key stays open from one arming to the next while it is still the one to watch:
+    // closing a watched key is itself reported.
+    enum class Scope { Tree, Values };
+    bool Arm(HKEY root, std::wstring_view subKey, Scope scope, REGSAM view = 0);
+
+    // Whether a report came since the last call.
+    bool TakeReport() { return reported_.exchange(false); }
+
+private:
+    static void CALLBACK Fired(void* self, BOOLEAN timedOut);
+
+    UniqueRegKey key_;
+    std::wstring keyPath_; // of key_
+    UniqueKernelHandle event_;
+    HANDLE wait_ = nullptr;
+    std::atomic<bool> reported_{false};
+    std::function<void()> changed_;
+};
+
 // A settings key read many times a second. Its values are kept, and read again only after the
 // registry reports a change at or above the key in either hive (the key may be made, changed,
 // removed or made anew at any time), so a read costs no call into the registry. The report
@@ -80,22 +119,15 @@ public:
     double Number(std::wstring_view name);
 
 private:
-    struct Watch {
-        HKEY root = nullptr;
-        UniqueRegKey key; // the nearest existing key above the settings key
-        UniqueKernelHandle event;
-        HANDLE wait = nullptr;
-    };
     void StartWatching();
-    bool Arm(Watch& watch);
-    static void CALLBACK Changed(void* self, BOOLEAN timedOut);
 
     SettingsStore store_;
     std::wstring subKey_;
-    Watch watches_[2];
-    std::atomic<bool> changed_{true};
+    bool armed_ = false;
     bool watching_ = true; // false when the registry cannot report changes: every read reads
     std::map<std::wstring, double, std::less<>> values_;
+    // Last, so they stop reporting before anything they report to goes.
+    RegistryChangeWatch watches_[2]; // the user's hive, the machine's
 };
 
 } // namespace tessaly

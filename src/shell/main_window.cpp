@@ -19,6 +19,7 @@
 #include "settings/options_resource.h"
 #include "settings/setting_names.h"
 #include "shell/resource.h"
+#include "startup/run_keys.h"
 #include "win32/platform.h"
 #include "win32/text_file.h"
 
@@ -50,6 +51,12 @@ constexpr UINT kWaitDelayMs = 250;
 constexpr UINT kProcessesLoaded = WM_APP + 0x301;
 constexpr UINT kFinishStart = WM_APP + 0x302;
 constexpr UINT kInventoryDone = WM_APP + 0x303;
+constexpr UINT kStartupLoaded = WM_APP + 0x304;
+constexpr UINT kRunKeysChanged = WM_APP + 0x305;
+constexpr UINT_PTR kStartupWaitTimer = 40;  // a load's one-second wait before its check
+constexpr UINT_PTR kStartupAlertTimer = 41; // and the check's before its alert
+constexpr UINT_PTR kRunKeysTimer = 42;      // a burst of Run-key changes, taken as one
+constexpr UINT kRunKeysDelayMs = 250;
 constexpr int kNavWidth96 = 150;
 constexpr COLORREF kNavColour = RGB(0x2B, 0x3A, 0x55);
 constexpr COLORREF kNavHeadingColour = RGB(0xA9, 0xB8, 0xD0);
@@ -67,6 +74,8 @@ constexpr NavItem kNavItems[] = {
     {IDC_BTN_PROCESS_MONITOR, L"Process Monitor", 8, 2},
     {IDC_BTN_KILL, L"Kill Process", 2, 1},
     {IDC_BTN_SAVE_LOGFILE, L"Save Logfile", 8, 2},
+    {0, L"STARTUP"},
+    {IDC_BTN_STARTUP_MONITOR, L"Startup Monitor", 8, 2},
     {0, L"MEMORY"},
     {IDC_BTN_MAIN_WINDOW, L"Main Window", 8, 2},
     {IDC_BTN_MEMORY_OPTIONS, L"Options", 8, 2},
@@ -80,6 +89,8 @@ constexpr NavItem kNavItems[] = {
     {IDC_LBL_HELP, L"Help", 8, 2},
     {IDC_BTN_END, L"End", 14, 2},
 };
+constexpr const wchar_t* kStartupNote =
+    L"Programs that start with Windows. Those added since you last allowed them are red.";
 constexpr Colour kNavButtonFace = 0x664634; // a shade lighter than the column
 constexpr Colour kNavButtonText = 0xF6EEE8;
 constexpr Colour kNavButtonTextOver = 0xFFFFFF;
@@ -104,8 +115,8 @@ constexpr int kPriorityItems[] = {IDM_P1_IDLE, IDM_P2_NORMAL, IDM_P3_HIGH, IDM_P
 } // namespace
 
 MainWindow::MainWindow(StartOptions options, SettingsStore& settings)
-    : options_(options), settings_(settings), ramOptions_(settings, kRamOptKey),
-      Label2_26(L"Process Manager"), Label8(kProcessesNote) {}
+    : options_(options), settings_(settings), startupSnapshot_(settings, ProgramFolder()),
+      ramOptions_(settings, kRamOptKey), Label2_26(L"Process Manager"), Label8(kProcessesNote) {}
 
 MainWindow::~MainWindow() {
     if (companion_.joinable())
@@ -136,6 +147,7 @@ bool MainWindow::Start() {
                    SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     menu_.reset(::LoadMenuW(instance, MAKEINTRESOURCEW(IDM_W2)));
     contextMenu_.reset(::LoadMenuW(instance, MAKEINTRESOURCEW(IDM_WW)));
+    startupMenu_.reset(::LoadMenuW(instance, MAKEINTRESOURCEW(IDM_WWW)));
     CreateFonts();
     CreateControls();
     Layout();
@@ -180,10 +192,10 @@ void MainWindow::PaintCaptions(HDC dc) {
     Label2_26.Paint(dc, DT_LEFT | DT_TOP);
     ::SelectObject(dc, font_.get());
     ::SetTextColor(dc, ::GetSysColor(COLOR_WINDOWTEXT));
-    if (view_ == View::Processes)
-        ::DrawTextW(dc, L"Running processes:", -1, &processCaption_,
-                    DT_RIGHT | DT_SINGLELINE | DT_NOPREFIX | DT_TOP);
-    panel_.PaintDetails(dc);
+    if (view_ == View::Processes || view_ == View::Startup)
+        ::DrawTextW(dc, view_ == View::Processes ? L"Running processes:" : L"Startup programs:", -1,
+                    &processCaption_, DT_RIGHT | DT_SINGLELINE | DT_NOPREFIX | DT_TOP);
+    details_.Paint(dc);
     ::SetTextColor(dc, oldColour);
     ::SelectObject(dc, oldFont);
     ::SetBkMode(dc, mode);
@@ -199,6 +211,8 @@ void MainWindow::FinishStart() {
     GetMemoryStatus();
     ::SetTimer(hwnd(), kTimer1, 100, nullptr);
     ::SetTimer(hwnd(), kTimer4, 1000, nullptr);
+    if (StartupMonitorOn == 1)
+        WatchRunKeys();
 }
 
 void MainWindow::CreateFonts() {
@@ -242,9 +256,9 @@ void MainWindow::CreateControls() {
     ::SendMessageW(Combo1, CB_SETCUEBANNER, 0, reinterpret_cast<LPARAM>(L"Country facts"));
     StatusBar1 = child(STATUSCLASSNAMEW, L"", SBARS_SIZEGRIP, IDC_STATUSBAR1);
     PaintChangedPartsOnly(StatusBar1); // a figure changes every second
-    panel_.Create(hwnd(), font_.get(), boldFont_.get());
+    details_.Create(hwnd(), font_.get(), boldFont_.get());
+    panel_.Create(hwnd(), font_.get(), details_);
     panel_.ContextMenu = [this](POINT at) { ShowProcessMenu(at); };
-    panel_.TerminateLink = [this] { TerminateSelected(); };
     // The memory views are made when first shown, so start-up does not wait for them.
     memoryOptions_.Saved = [this] { InstallHotkey(); };
 }
@@ -255,28 +269,38 @@ void MainWindow::ShowView(View view) {
     if (view == view_)
         return;
     view_ = view;
+    ++viewChanges_;
     if (view == View::Memory && !memoryPanel_.Created())
         memoryPanel_.Create(hwnd(), font_.get(), boldFont_.get());
     if (view == View::MemoryOptions && !memoryOptions_.Created())
         memoryOptions_.Create(hwnd(), font_.get(), settings_);
+    details_.Show(view == View::Processes || view == View::Startup);
     panel_.Show(view == View::Processes);
     memoryPanel_.Show(view == View::Memory);
     memoryOptions_.Show(view == View::MemoryOptions);
+    startupPanel_.Show(view == View::Startup);
     if (view == View::Memory)
         ShowMemoryFigures();
     const wchar_t* title = view == View::Processes ? L"Process Manager"
                            : view == View::Memory  ? L"Memory Optimizer"
+                           : view == View::Startup ? L"Startup Monitor"
                                                    : L"Options";
     const wchar_t* note =
         view == View::Processes ? kProcessesNote
+        : view == View::Startup ? kStartupNote
         : view == View::Memory
             ? L"Optimize Ram will free up physical ram used on your computer. To erase "
               L"memory, use total amount of memory installed in the computer."
             : L"Set Memory optimization options";
     Label2_26.SetText(hwnd(), title);
     Label8.SetText(hwnd(), note);
-    ::ShowWindow(lblProcessNo, view == View::Processes ? SW_SHOW : SW_HIDE);
-    ::ShowWindow(Label4, view == View::Processes ? SW_SHOW : SW_HIDE);
+    const bool listed = view == View::Processes || view == View::Startup;
+    ::ShowWindow(lblProcessNo, listed ? SW_SHOW : SW_HIDE);
+    ::ShowWindow(Label4, listed ? SW_SHOW : SW_HIDE);
+    // Label4 names the list shown.
+    if (listed)
+        ::SetWindowTextW(Label4, view == View::Startup ? L"Startup Monitor" : L"Process Monitor");
+    ShowRowCount();
     Layout();
 }
 
@@ -320,14 +344,22 @@ void MainWindow::Layout() {
     ::MoveWindow(Command6, right - s(210), s(10), s(210), s(26), TRUE);
     ::MoveWindow(Combo1, right - s(420), s(11), s(200), s(300), TRUE);
     // The note takes the whole width where the process count is not shown.
-    Label8.Move(hwnd(), {left, s(40), right - (view_ == View::Processes ? s(240) : 0), s(74)});
+    const bool counted = view_ == View::Processes || view_ == View::Startup;
+    Label8.Move(hwnd(), {left, s(40), right - (counted ? s(240) : 0), s(74)});
     processCaption_ = {right - s(230), s(40), right - s(60), s(58)};
     ::MoveWindow(lblProcessNo, right - s(56), s(40), s(56), s(18), TRUE);
     ::MoveWindow(Label4, right - s(240), s(16), s(240), s(20), TRUE);
+    const int dpi = static_cast<int>(WindowDpi(hwnd()));
     const RECT panel{left, s(78), right, client.bottom - margin};
-    panel_.Layout(panel, static_cast<int>(WindowDpi(hwnd())));
-    memoryPanel_.Layout(panel, static_cast<int>(WindowDpi(hwnd())));
-    memoryOptions_.Layout(panel, static_cast<int>(WindowDpi(hwnd())));
+    // The lists stand above the details area they share.
+    const RECT details{left, panel.bottom - DetailsArea::Height(dpi), right, panel.bottom};
+    const RECT list{left, panel.top, right, details.top - s(10)};
+    panel_.Layout(list);
+    if (startupPanel_.Created())
+        startupPanel_.Layout(list);
+    details_.Layout(details, dpi);
+    memoryPanel_.Layout(panel, dpi);
+    memoryOptions_.Layout(panel, dpi);
     ::InvalidateRect(hwnd(), nullptr, TRUE); // the drawn captions move with the layout
 }
 
@@ -420,6 +452,8 @@ void MainWindow::LoadProcesses(ProcessPanel::Keep keep) {
             ::CoUninitialize();
         return result;
     });
+    if (keep == ProcessPanel::Keep::Nothing)
+        rebuildViewAt_ = viewChanges_;
     // An automatic refresh that finds a load running is skipped; a rebuild (the user's, or
     // after ending a process) follows it, since that load may predate the request.
     if (!started && keep == ProcessPanel::Keep::Nothing)
@@ -434,9 +468,9 @@ void MainWindow::OnProcessesLoaded(std::unique_ptr<LoadResult> result) {
     SysInfo = std::move(result->sysInfo);
     snapshot_ = std::move(result->snapshot);
     panel_.SetRows(std::move(result->rows), result->keep);
-    if (result->keep == ProcessPanel::Keep::Nothing)
+    if (result->keep == ProcessPanel::Keep::Nothing && viewChanges_ == rebuildViewAt_)
         ShowView(View::Processes);
-    ::SetWindowTextW(lblProcessNo, std::to_wstring(SysInfo.ProcessCount()).c_str());
+    ShowRowCount();
     ::SetCursor(::LoadCursorW(nullptr, IDC_ARROW));
     ::KillTimer(hwnd(), kWaitTimer);
     Form3.Close();
@@ -487,23 +521,27 @@ void MainWindow::TerminateSelected() {
     if (::MessageBoxW(hwnd(), question.c_str(), L"terminate Process", MB_YESNO | MB_ICONSTOP) ==
         IDNO)
         return;
+    if (!EndProcesses(name, pid)) {
+        ::DestroyWindow(hwnd());
+        return;
+    }
+    LoadProcesses(ProcessPanel::Keep::Nothing);
+}
+
+bool MainWindow::EndProcesses(const std::wstring& name, DWORD pid) {
     const DWORD self = ::GetCurrentProcessId();
     // This program is ended last and its own way, so its tray icon and hotkey go with it.
     const bool endsSelf = pid == self || EqualsNoCase(name, FileNamePart(ModulePath()));
     DWORD refusal = 0;
     TerminateBySnapshotName(name, self, &refusal);
     TerminateByLookupName(name, self, &refusal);
-    if (pid != self)
+    if (pid != 0 && pid != self)
         TerminateById(pid, &refusal);
-    if (endsSelf) {
-        ::DestroyWindow(hwnd());
-        return;
-    }
     // Saying nothing would leave the user believing it ended.
-    if (refusal != 0)
+    if (refusal != 0 && !endsSelf)
         ::MessageBoxW(hwnd(), TerminateFailedText(name, ErrorText(refusal)).c_str(), kCaption,
                       MB_OK | MB_ICONWARNING);
-    LoadProcesses(ProcessPanel::Keep::Nothing);
+    return !endsSelf;
 }
 
 void MainWindow::SetSelectedPriority(DWORD priorityClass) {
@@ -538,6 +576,14 @@ void MainWindow::LookUpSelectedProcess() {
     if (!row || row->path.empty())
         return;
     lookups_.OpenProcess(hwnd(), LookupServer(settings_), row->imageName, row->path);
+}
+
+void MainWindow::LookUpStartupEntry() {
+    const StartupEntry* row = startupPanel_.Selected();
+    if (!row || row->fileName.empty())
+        return;
+    OpenAddress(hwnd(), StartupLookupAddress(LookupServer(settings_),
+                                             StartupLookupFile(row->fileName, row->path)));
 }
 
 void MainWindow::OpenCountryPage() {
@@ -698,8 +744,227 @@ void MainWindow::SetStatusText(int part, std::wstring text) {
                    reinterpret_cast<LPARAM>(shownStatus_[part].c_str()));
 }
 
+void MainWindow::ShowRowCount() {
+    if (view_ == View::Startup)
+        ::SetWindowTextW(lblProcessNo, std::to_wstring(startupPanel_.Rows().size()).c_str());
+    else if (view_ == View::Processes)
+        ::SetWindowTextW(lblProcessNo, std::to_wstring(SysInfo.ProcessCount()).c_str());
+}
+
 void MainWindow::CheckStartupEntries() {
-    // The startup monitor's periodic check of the Run keys runs from here.
+    // Skipped after an alert until the user allows the list, and while a check or its alert
+    // is still under way.
+    if (StartupMonitorOn == 1 && StartupAlertPending == 0 && !startupRun_.active)
+        StartStartupRun(false);
+}
+
+void MainWindow::ShowStartupPanel() {
+    StartStartupRun(true);
+}
+
+void MainWindow::StartStartupRun(bool showPanel) {
+    if (!startupPanel_.Created()) {
+        startupPanel_.Create(hwnd(), font_.get(), boldFont_.get(), details_);
+        startupPanel_.ContextMenu = [this](POINT at) { ShowStartupMenu(at); };
+        Layout();
+    }
+    if (showPanel && ::IsWindowVisible(hwnd()))
+        Form3.Show(hwnd(), L"Loading Startup Program List Wait");
+    if (startupRun_.active) {
+        // The run under way shows the panel when it ends.
+        if (showPanel && !startupRun_.showPanel)
+            startupRun_.viewAtStart = viewChanges_;
+        startupRun_.showPanel = startupRun_.showPanel || showPanel;
+        return;
+    }
+    // Each run loads the list twice, as the check always has.
+    startupRun_ = StartupRun{true, 2, showPanel, viewChanges_, {}};
+    LoadStartupOnce();
+}
+
+void MainWindow::LoadStartupOnce() {
+    // The registry and the process table are read away from the window.
+    startupLoader_.Start(hwnd(), kStartupLoaded, [] {
+        std::vector<StartupEntry> rows = ReadRunKeys();
+        StartupStatusPass(rows);
+        return rows;
+    });
+}
+
+void MainWindow::OnStartupLoaded(std::unique_ptr<std::vector<StartupEntry>> rows) {
+    if (!startupRun_.active)
+        return;
+    // The button's load starts at row 1; the timer's and the watch's keep the user's place.
+    startupPanel_.SetRows(rows ? std::move(*rows) : std::vector<StartupEntry>(),
+                          startupRun_.showPanel ? StartupPanel::Keep::Nothing
+                                                : StartupPanel::Keep::Selection);
+    ShowRowCount();
+    ::SetTimer(hwnd(), kStartupWaitTimer, 1000, nullptr);
+}
+
+void MainWindow::CheckStartupChanges() {
+    const StartupSnapshot::Result result = startupSnapshot_.Check(startupPanel_.Names());
+    if (!result.AnyNew()) {
+        startupPanel_.Mark(result.marks);
+        AfterStartupCheck();
+        return;
+    }
+    startupRun_.marks = result.marks;
+    ::SetTimer(hwnd(), kStartupAlertTimer, 1000, nullptr);
+}
+
+void MainWindow::OnStartupAlertWait() {
+    startupPanel_.Mark(startupRun_.marks);
+    if (StartupMonitorOn == 1) {
+        AlertNewStartupEntries();
+        if (!hwnd())
+            return; // closed while the alert was open
+    }
+    AfterStartupCheck();
+}
+
+void MainWindow::AlertNewStartupEntries() {
+    // Set first: no check starts while the alert is open.
+    StartupAlertPending = 1;
+    // In front even while the window hides in the notification area.
+    ::MessageBoxW(hwnd(),
+                  L"Tessaly has detected that there are new programs have been added to your "
+                  L"startup since last run.\rThey have been marked with red color.",
+                  L"New programs added to startup",
+                  MB_OK | MB_ICONINFORMATION | MB_SETFOREGROUND | MB_TOPMOST);
+    if (!hwnd())
+        return;
+    ShowFromTray();
+    ShowView(View::Startup);
+    ShowRowCount();
+    startupPanel_.SelectRow(0, StartupPanel::Link::Load);
+}
+
+void MainWindow::AfterStartupCheck() {
+    if (startupRun_.showPanel)
+        startupPanel_.SelectRow(0);
+    if (--startupRun_.loadsLeft > 0) {
+        LoadStartupOnce();
+        return;
+    }
+    const bool asked = startupRun_.showPanel;
+    const bool show = asked && viewChanges_ == startupRun_.viewAtStart;
+    startupRun_ = StartupRun{};
+    if (asked)
+        Form3.Close();
+    if (!show)
+        return; // the user has gone to another view meanwhile
+    ShowView(View::Startup);
+    ShowRowCount();
+    startupPanel_.SelectRow(0, StartupPanel::Link::Load);
+    if (::IsWindowVisible(hwnd()))
+        ::SetFocus(startupPanel_.List());
+}
+
+void MainWindow::ShowStartupMenu(POINT at) {
+    const StartupEntry* row = startupPanel_.Selected();
+    if (!row)
+        return;
+    HMENU menu = ::GetSubMenu(startupMenu_.get(), 0);
+    const std::wstring readMore = L"Read more about " + MenuText(row->fileName);
+    const std::wstring remove =
+        L"Terminate " + MenuText(row->fileName) + L" Process and Remove it from windows auto start";
+    // An entry naming no program has nothing to look up.
+    ::ModifyMenuW(menu, IDM_B1_READ_MORE,
+                  MF_BYCOMMAND | MF_STRING | (row->fileName.empty() ? MF_GRAYED : MF_ENABLED),
+                  IDM_B1_READ_MORE, readMore.c_str());
+    ::ModifyMenuW(menu, IDM_B3_TERMINATE_REMOVE, MF_BYCOMMAND | MF_STRING, IDM_B3_TERMINATE_REMOVE,
+                  remove.c_str());
+    ::SetForegroundWindow(hwnd());
+    ::TrackPopupMenu(menu, TPM_RIGHTBUTTON, at.x, at.y, 0, hwnd(), nullptr);
+    ::PostMessageW(hwnd(), WM_NULL, 0, 0);
+}
+
+void MainWindow::AcceptCurrentStartup() {
+    if (!startupSnapshot_.Accept(startupPanel_.Names())) {
+        const std::wstring text = L"The list of startup programs could not be saved in " +
+                                  startupSnapshot_.Folder() + L".";
+        ::MessageBoxW(hwnd(), text.c_str(), kCaption, MB_OK | MB_ICONWARNING);
+        return;
+    }
+    StartupAlertPending = 0;
+}
+
+void MainWindow::RemoveStartupEntry() {
+    const StartupEntry* row = startupPanel_.Selected();
+    if (!row)
+        return;
+    const StartupEntry entry = *row;
+    const std::wstring question = L"Are you sure to terminate this process\r" +
+                                  DisplayText(entry.Name()) +
+                                  L"\rand Remove it from windows auto start";
+    if (::MessageBoxW(hwnd(), question.c_str(), L"terminate Process", MB_YESNO | MB_ICONSTOP) !=
+        IDYES)
+        return;
+    // An entry that names no program ends none: an empty name would match every process.
+    bool endsSelf = false;
+    if (!entry.fileName.empty()) {
+        DWORD listed = 0;
+        for (const ProcessRecord& process : panel_.Rows())
+            if (EqualsNoCase(Trim(process.imageName), Trim(entry.fileName))) {
+                listed = process.processId;
+                break;
+            }
+        endsSelf = !EndProcesses(entry.fileName, listed);
+    }
+    if (const LONG status = DeleteRunValue(entry); status != ERROR_SUCCESS) {
+        const std::wstring text = L"\"" + DisplayText(entry.Name()) +
+                                  L"\" could not be removed from the programs Windows starts:\r\n" +
+                                  ErrorText(status);
+        ::MessageBoxW(hwnd(), text.c_str(), kCaption, MB_OK | MB_ICONWARNING);
+    }
+    if (endsSelf) {
+        ::DestroyWindow(hwnd());
+        return;
+    }
+    ShowStartupPanel();
+}
+
+void MainWindow::TerminateStartupProgram() {
+    const StartupEntry* row = startupPanel_.Selected();
+    if (!row || row->fileName.empty())
+        return;
+    const std::wstring name = row->fileName;
+    const DWORD pid = FindProcessId(name);
+    if (::MessageBoxW(hwnd(), TerminateQuestion(name, pid != 0 && IsCriticalProcess(pid)).c_str(),
+                      L"terminate Process", MB_YESNO | MB_ICONSTOP) != IDYES)
+        return;
+    if (!EndProcesses(name, 0)) {
+        ::DestroyWindow(hwnd());
+        return;
+    }
+    // The entry's status and the process list catch up.
+    LoadProcesses(ProcessPanel::Keep::SortAndSelection);
+    if (!startupRun_.active)
+        StartStartupRun(false);
+}
+
+void MainWindow::WatchRunKeys() {
+    // Any change of a Run key starts the check at once rather than at the next tick.
+    const HWND window = hwnd();
+    for (const RunKeyPlace& place : RunKeyPlaces()) {
+        auto watch = std::make_unique<RegistryChangeWatch>();
+        if (!watch->Start([window] { ::PostMessageW(window, kRunKeysChanged, 0, 0); }))
+            return;
+        watch->Arm(place.root, place.subKey, RegistryChangeWatch::Scope::Values, place.view);
+        runKeyWatches_.push_back(std::move(watch));
+    }
+}
+
+void MainWindow::OnRunKeysChanged() {
+    // Armed again before the check reads the keys, so a change made meanwhile is seen too.
+    const std::vector<RunKeyPlace> places = RunKeyPlaces();
+    for (size_t i = 0; i < runKeyWatches_.size() && i < places.size(); ++i)
+        if (runKeyWatches_[i]->TakeReport())
+            runKeyWatches_[i]->Arm(places[i].root, places[i].subKey,
+                                   RegistryChangeWatch::Scope::Values, places[i].view);
+    // A program's installer often writes several values; one check follows the burst.
+    ::SetTimer(hwnd(), kRunKeysTimer, kRunKeysDelayMs, nullptr);
 }
 
 void MainWindow::SaveLogfile() {
@@ -727,9 +992,7 @@ void MainWindow::ShowAbout() {
 
 void MainWindow::ShowProcessMonitor() {
     // Back to the process list as it stands: no refresh.
-    ::SetWindowTextW(Label4, L"Process Monitor");
     ShowView(View::Processes);
-    ::SetWindowTextW(lblProcessNo, std::to_wstring(panel_.Rows().size()).c_str());
     if (!panel_.Rows().empty())
         panel_.SelectRow(panel_.SelectedRow() - 1);
     ::SetFocus(panel_.List());
@@ -790,6 +1053,16 @@ void MainWindow::OnCommand(int id) {
         ShowView(View::Processes);
         LoadProcesses(ProcessPanel::Keep::Nothing);
         break;
+    case IDC_BTN_STARTUP_MONITOR:
+    case IDM_A102_STARTUP_MONITOR:
+        ShowStartupPanel();
+        break;
+    case IDM_B3_TERMINATE_REMOVE:
+        RemoveStartupEntry();
+        break;
+    case IDM_B7_ALLOW_ALL:
+        AcceptCurrentStartup();
+        break;
     case IDC_BTN_MAIN_WINDOW:
         ShowView(View::Memory);
         break;
@@ -844,6 +1117,25 @@ void MainWindow::OnCommand(int id) {
     case IDM_AA_READ_MORE:
         LookUpSelectedProcess();
         break;
+    // The details area's links act on the row of the list shown.
+    case IDC_FREELINK1:
+        if (view_ == View::Startup)
+            LookUpStartupEntry();
+        else if (view_ == View::Processes)
+            LookUpSelectedProcess();
+        break;
+    case IDC_FREELINK2:
+        if (view_ == View::Startup)
+            TerminateStartupProgram();
+        else if (view_ == View::Processes)
+            TerminateSelected();
+        break;
+    case IDM_B1_READ_MORE:
+        LookUpStartupEntry();
+        break;
+    case IDM_B5_CHECK_ONLINE:
+        OpenSecurityScan();
+        break;
     case IDM_A3_HOME_PAGE:
         OpenAddress(hwnd(), LookupServer(settings_));
         break;
@@ -871,7 +1163,8 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_NOTIFY: {
         LRESULT result = 0;
-        if (panel_.OnNotify(*reinterpret_cast<NMHDR*>(lParam), result))
+        const NMHDR& header = *reinterpret_cast<NMHDR*>(lParam);
+        if (panel_.OnNotify(header, result) || startupPanel_.OnNotify(header, result))
             return result;
         return Default(message, wParam, lParam);
     }
@@ -884,6 +1177,13 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             POINT at{item.left, item.bottom};
             ::ClientToScreen(panel_.List(), &at);
             ShowProcessMenu(at);
+            return 0;
+        }
+        if (reinterpret_cast<HWND>(wParam) == startupPanel_.List() && GET_X_LPARAM(lParam) == -1 &&
+            GET_Y_LPARAM(lParam) == -1) {
+            // The context-menu key and Shift+F10 open the menu at the selected row.
+            if (!startupPanel_.Rows().empty())
+                ShowStartupMenu(startupPanel_.MenuPoint());
             return 0;
         }
         return Default(message, wParam, lParam);
@@ -924,7 +1224,10 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
              child = ::GetWindow(child, GW_HWNDNEXT))
             ::SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), TRUE);
         navBar_.SetFont(font_.get());
-        panel_.SetFonts(font_.get(), boldFont_.get());
+        panel_.SetFont(font_.get());
+        details_.SetFonts(font_.get(), boldFont_.get());
+        if (startupPanel_.Created())
+            startupPanel_.SetFonts(font_.get(), boldFont_.get());
         memoryPanel_.SetFonts(font_.get(), boldFont_.get());
         memoryOptions_.SetFont(font_.get());
         const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
@@ -962,8 +1265,19 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             // previous one still runs.
             if (AutoRefresh == 1)
                 LoadProcesses(ProcessPanel::Keep::SortAndSelection);
-            if (StartupMonitorOn == 1 && StartupAlertPending == 0)
-                CheckStartupEntries();
+            CheckStartupEntries();
+        }
+        if (wParam == kStartupWaitTimer) {
+            ::KillTimer(hwnd(), kStartupWaitTimer);
+            CheckStartupChanges();
+        }
+        if (wParam == kStartupAlertTimer) {
+            ::KillTimer(hwnd(), kStartupAlertTimer);
+            OnStartupAlertWait();
+        }
+        if (wParam == kRunKeysTimer) {
+            ::KillTimer(hwnd(), kRunKeysTimer);
+            CheckStartupEntries();
         }
         if (wParam == kCompanionTimer) {
             ::KillTimer(hwnd(), kCompanionTimer);
@@ -989,6 +1303,21 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     case kQueryInventory:
         return inventoryTask_.Running() ? 1 : 0;
+    case kStartupLoaded:
+        OnStartupLoaded(BackgroundTask<std::vector<StartupEntry>>::Take(lParam));
+        return 0;
+    case kRunKeysChanged:
+        OnRunKeysChanged();
+        return 0;
+    case kQueryStartupList: {
+        if (wParam == 1)
+            return view_ == View::Startup ? 1 : 0;
+        const int rows = static_cast<int>(startupPanel_.Rows().size());
+        int marked = 0;
+        for (int i = 0; i < rows; ++i)
+            marked += startupPanel_.Marked(i) ? 1 : 0;
+        return MAKELRESULT(rows, marked);
+    }
     case kQueryTrayIcon:
         return TrayArea1 ? MAKELRESULT(TrayArea1->IconId(), TrayArea1->Visible() ? 1 : 0) : 0;
     case WM_CLOSE:
@@ -998,12 +1327,14 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         inventory_.Cancel(); // nothing is written; the worker ends at its next entry
         Form4.reset();
         UnregisterHotkeys();
-        for (UINT_PTR timer : {kTimer1, kTimer3, kTimer4, kWaitTimer, kCompanionTimer})
+        for (UINT_PTR timer : {kTimer1, kTimer3, kTimer4, kWaitTimer, kCompanionTimer,
+                               kStartupWaitTimer, kStartupAlertTimer, kRunKeysTimer})
             ::KillTimer(hwnd(), timer);
         if (TrayArea1)
             TrayArea1->SetVisible(false);
         Form3.Close();
         frmModules.reset();
+        runKeyWatches_.clear();
         if (companion_.joinable())
             companion_.join();
         ::PostQuitMessage(0);

@@ -9,6 +9,7 @@
 #include "memory/memory_options_panel.h"
 #include "memory/memory_panel.h"
 #include "probes/cpu_sampler.h"
+#include "process/details_area.h"
 #include "process/modules_dialog.h"
 #include "process/process_list.h"
 #include "process/process_panel.h"
@@ -21,6 +22,8 @@
 #include "settings/registry.h"
 #include "shell/start_options.h"
 #include "shell/wait_window.h"
+#include "startup/startup_panel.h"
+#include "startup/startup_snapshot.h"
 #include "sysinfo/about_box.h"
 #include "sysinfo/system_info.h"
 #include "win32/background_task.h"
@@ -40,6 +43,8 @@ namespace tessaly {
 inline constexpr UINT kQueryTrayIcon = WM_APP + 0x310; // returns MAKELRESULT(icon id, visible)
 // Returns 1 while the program-file inventory runs, 0 otherwise.
 inline constexpr UINT kQueryInventory = WM_APP + 0x311;
+// wParam 0: MAKELRESULT(rows of the startup list, rows marked new); 1: whether it is shown.
+inline constexpr UINT kQueryStartupList = WM_APP + 0x312;
 
 class MainWindow final : public Window {
 public:
@@ -60,6 +65,10 @@ public:
 
     // For tests that drive the window in their own process.
     ProcessPanel& Panel() { return panel_; }
+    StartupPanel& Startup() { return startupPanel_; }
+    // A startup load, its check or its alert is under way.
+    bool StartupBusy() const { return startupRun_.active; }
+    int AlertPending() const { return StartupAlertPending; }
     const std::wstring& ViewTitle() const { return Label2_26.Text(); }
     HMENU ProcessMenu() const { return ::GetSubMenu(contextMenu_.get(), 0); }
     ScanWindow* SecurityScan() const { return Form6.get(); }
@@ -123,16 +132,53 @@ private:
     void OnInventoryDone(std::unique_ptr<Inventory::Outcome> outcome);
     void ShowInventoryProgress(bool running);
     std::wstring TrayToolTip();
-    enum class View { Processes, Memory, MemoryOptions };
+    // The startup list: loads (each run reads the Run keys twice, as the check always has),
+    // the change check with its alert, acceptance, ending an entry's program and removal.
+    void ShowStartupPanel();
+    void StartStartupRun(bool showPanel);
+    void LoadStartupOnce();
+    void OnStartupLoaded(std::unique_ptr<std::vector<StartupEntry>> rows);
+    void CheckStartupChanges();
+    void OnStartupAlertWait();
+    void AfterStartupCheck();
+    void AlertNewStartupEntries();
+    void ShowStartupMenu(POINT at);
+    void AcceptCurrentStartup();
+    void RemoveStartupEntry();
+    void TerminateStartupProgram();
+    void LookUpStartupEntry(); // b1 and the details' link: the entry's lookup page
+    void WatchRunKeys();
+    void OnRunKeysChanged();
+    void ShowRowCount(); // lblProcessNo: the rows of the list shown
+    // Ends every process of the name, then the one of `pid` (0: none); false when this program
+    // itself is among them (the caller then closes the window).
+    bool EndProcesses(const std::wstring& name, DWORD pid);
+    enum class View { Processes, Memory, MemoryOptions, Startup };
     void ShowView(View view);
     View view_ = View::Processes; // as the window is made
-    LPARAM laidOutSize_ = 0;      // client size of the last layout, as WM_SIZE gives it
+    // Counts view changes, so work that ends later shows its view only when the user has not
+    // gone to another one meanwhile.
+    unsigned viewChanges_ = 0;
+    unsigned rebuildViewAt_ = 0; // viewChanges_ when the last rebuild of the process list began
+    LPARAM laidOutSize_ = 0;     // client size of the last layout, as WM_SIZE gives it
 
     StartOptions options_;
     SettingsStore& settings_;
     std::optional<TrayArea> TrayArea1; // made in Start, after the table read has begun
     WaitWindow Form3;
-    ProcessPanel panel_;      // Frame5
+    ProcessPanel panel_;        // Frame5
+    DetailsArea details_;       // of the list shown
+    StartupPanel startupPanel_; // View2
+    StartupSnapshot startupSnapshot_;
+    BackgroundTask<std::vector<StartupEntry>> startupLoader_;
+    struct StartupRun {
+        bool active = false;
+        int loadsLeft = 0;
+        bool showPanel = false;   // the button's run: select row 1 and show the panel at the end
+        unsigned viewAtStart = 0; // viewChanges_ then: another view chosen since cancels the show
+        std::vector<bool> marks;
+    } startupRun_;
+    std::vector<std::unique_ptr<RegistryChangeWatch>> runKeyWatches_;
     MemoryPanel memoryPanel_; // Frame1
     MemoryOptionsPanel memoryOptions_;
     MemoryLabels memory_; // the last memory reading, as the panel shows it
@@ -182,7 +228,7 @@ private:
     UniqueFont font_, titleFont_, boldFont_;
     UniqueBrush navBrush_;
     UniqueIcon bigIcon_, smallIcon_;
-    UniqueMenu menu_, contextMenu_;
+    UniqueMenu menu_, contextMenu_, startupMenu_;
 };
 
 } // namespace tessaly

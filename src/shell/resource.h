@@ -4,10 +4,12 @@
 #define IDI_VARNOK 101
 #define IDM_W2 201
 #define IDM_WW 202
+#define IDM_WWW 203
 
 // Main menu w2 (shown by the "Menu" button and the tray icon)
 #define IDM_A33_RUN_NEW_TASK 40001
 #define IDM_FF_SYSTEM_INFORMATION 40002
+#define IDM_A102_STARTUP_MONITOR 40211
 #define IDM_A6_OPTIONS 40006
 #define IDM_KK2_REFRESH 40008
 #define IDM_A2_EXIT 40020
@@ -33,7 +35,13 @@
 #define IDM_HH_END 40108
 #define IDM_AA_READ_MORE 40302
 
-// Controls of Form1 (1020-1027 belong to the process details area)
+// Context menu www of the startup list
+#define IDM_B1_READ_MORE 40201
+#define IDM_B3_TERMINATE_REMOVE 40203
+#define IDM_B5_CHECK_ONLINE 40205
+#define IDM_B7_ALLOW_ALL 40207
+
+// Controls of Form1 (1020-1027 belong to the details area)
 #define IDC_LSTPROCESSES 1001
 #define IDC_LBLPROCESSNO 1002
 #define IDC_STATUSBAR1 1006
@@ -49,7 +57,13 @@
 #define IDC_BTN_SYSTEM_INFORMATION 1111
 #define IDC_BTN_PROCESS_MONITOR 1112
 #define IDC_LBL_HELP 1113
-#define IDC_LABEL4 1114 /* names the list shown */
+#define IDC_LABEL4 1114    /* names the list shown */
+#define IDC_FREELINK1 1026 // "Read more about ..."
+#define IDC_FREELINK2 1027 // "Terminate ... Process"
+
+// The startup monitor (1040-1059)
+#define IDC_STARTUPLIST 1040 // View2
+#define IDC_BTN_STARTUP_MONITOR 1041
 #define IDC_BTN_SECURITY_SCAN 1060
 #define IDC_BTN_CHECK_ALL_ONLINE 1061 /* Command6 */
 #define IDC_COMBO1 1062               /* country facts */

@@ -11,9 +11,11 @@ namespace {
 constexpr const wchar_t* kClassName = L"TessalyPleaseWait";
 }
 
-void WaitWindow::Show(HWND owner) {
-    if (hwnd())
+void WaitWindow::Show(HWND owner, const wchar_t* text) {
+    if (hwnd()) {
+        ::SetDlgItemTextW(hwnd(), IDC_WAIT_TEXT, text);
         return;
+    }
     RegisterClassOnce(kClassName, nullptr, ::GetSysColorBrush(COLOR_BTNFACE));
     const int width = Scale(owner, 340), height = Scale(owner, 110);
     RECT work{};
@@ -29,11 +31,10 @@ void WaitWindow::Show(HWND owner) {
     RECT client{};
     ::GetClientRect(hwnd(), &client);
     const int margin = Scale(hwnd(), 14);
-    HWND text = ::CreateWindowExW(0, L"STATIC", L"Loading Processes Please wait ....",
-                                  WS_CHILD | WS_VISIBLE | SS_LEFT, margin, margin,
-                                  client.right - 2 * margin, Scale(hwnd(), 18), hwnd(),
-                                  reinterpret_cast<HMENU>(IDC_WAIT_TEXT), nullptr, nullptr);
-    ::SendMessageW(text, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+    HWND label = ::CreateWindowExW(0, L"STATIC", text, WS_CHILD | WS_VISIBLE | SS_LEFT, margin,
+                                   margin, client.right - 2 * margin, Scale(hwnd(), 18), hwnd(),
+                                   reinterpret_cast<HMENU>(IDC_WAIT_TEXT), nullptr, nullptr);
+    ::SendMessageW(label, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
     HWND bar =
         ::CreateWindowExW(0, PROGRESS_CLASSW, L"", WS_CHILD | WS_VISIBLE | PBS_MARQUEE, margin,
                           margin + Scale(hwnd(), 26), client.right - 2 * margin, Scale(hwnd(), 16),

@@ -8,7 +8,8 @@ namespace tessaly {
 
 class WaitWindow final : public Window {
 public:
-    void Show(HWND owner);
+    // The text says what is being loaded; a window already shown takes the new text.
+    void Show(HWND owner, const wchar_t* text = L"Loading Processes Please wait ....");
     void Close();
 
 private:

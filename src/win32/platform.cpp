@@ -33,6 +33,17 @@ std::wstring Widen(UINT codePage, std::string_view text) {
 }
 } // namespace
 
+std::optional<std::string> ToAnsiExactly(std::wstring_view text) {
+    std::string ansi = ToAnsi(text);
+    if (FromAnsi(ansi) != text)
+        return std::nullopt;
+    return ansi;
+}
+
+TextCodec SystemTextCodec() {
+    return {ToAnsiExactly, FromAnsi, ToUtf8, FromUtf8};
+}
+
 wchar_t FoldCase(wchar_t c) {
     wchar_t folded = c;
     ::CharLowerBuffW(&folded, 1);

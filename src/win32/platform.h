@@ -3,15 +3,22 @@
 
 #include <windows.h>
 
+#include "common/text_codec.h"
+
+#include <optional>
 #include <string>
 #include <string_view>
 
 namespace tessaly {
 
-std::string ToAnsi(std::wstring_view text);  // the system's ANSI code page
+std::string ToAnsi(std::wstring_view text); // the system's ANSI code page
 std::string ToUtf8(std::wstring_view text);
 std::wstring FromAnsi(std::string_view text);
 std::wstring FromUtf8(std::string_view text);
+// The text in the ANSI code page when every character survives the trip there and back.
+std::optional<std::string> ToAnsiExactly(std::wstring_view text);
+// The conversions above, for text files written in ANSI or else UTF-8.
+TextCodec SystemTextCodec();
 
 // Forgets the user's number separators, so the next formatted number reads them afresh
 // (after WM_SETTINGCHANGE).

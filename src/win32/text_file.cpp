@@ -10,19 +10,7 @@
 namespace tessaly {
 
 std::string TextFileBytes(std::wstring_view text) {
-    if (text.empty())
-        return {};
-    const int length = static_cast<int>(text.size());
-    BOOL lossy = FALSE;
-    const int size = ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(), length,
-                                           nullptr, 0, nullptr, &lossy);
-    if (size > 0 && !lossy) {
-        std::string ansi(static_cast<size_t>(size), '\0');
-        ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(), length, ansi.data(), size,
-                              nullptr, nullptr);
-        return ansi;
-    }
-    return "\xEF\xBB\xBF" + ToUtf8(text);
+    return EncodeAnsiOrUtf8(text, SystemTextCodec());
 }
 
 DWORD WriteTextFile(const std::wstring& path, std::wstring_view text) {

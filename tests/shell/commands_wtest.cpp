@@ -10,6 +10,9 @@
 namespace tessaly {
 namespace {
 
+constexpr const wchar_t* kRunKey = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+constexpr const wchar_t* kRunValue = L"Tessaly commands test";
+
 std::string ReadAll(const std::wstring& path) {
     const UniqueFileHandle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                               OPEN_EXISTING, 0, nullptr));
@@ -48,6 +51,19 @@ std::string VisibleWindows(DWORD processId) {
     return test::Narrow(found.second);
 }
 
+// MAKELRESULT(rows of the startup list, rows marked new).
+DWORD_PTR StartupCounts(HWND window) {
+    DWORD_PTR counts = 0;
+    ::SendMessageTimeoutW(window, kQueryStartupList, 0, 0, SMTO_ABORTIFHUNG, 5000, &counts);
+    return counts;
+}
+
+bool StartupListShown(HWND window) {
+    DWORD_PTR shown = 0;
+    ::SendMessageTimeoutW(window, kQueryStartupList, 1, 0, SMTO_ABORTIFHUNG, 5000, &shown);
+    return shown != 0;
+}
+
 bool InventoryRunning(HWND window) {
     DWORD_PTR result = 0;
     ::SendMessageTimeoutW(window, kQueryInventory, 0, 0, SMTO_ABORTIFHUNG, 5000, &result);
@@ -78,10 +94,11 @@ protected:
     }
     void TearDown() override {
         ShellTest::TearDown();
-        for (const wchar_t* name :
-             {kVarnok, kPelmora, L"a.txt", L"kestrup.exe", L"orvixinfo.exe", L"log.txt"})
+        for (const wchar_t* name : {kVarnok, kPelmora, L"a.txt", L"kestrup.exe", L"orvixinfo.exe",
+                                    L"log.txt", L"startst.txt"})
             ::DeleteFileW((folder_ + L"\\" + name).c_str());
         ::RemoveDirectoryW(folder_.c_str());
+        ::RegDeleteKeyValueW(HKEY_CURRENT_USER, kRunKey, kRunValue);
         SetState(L"1");
     }
     std::wstring Program(const wchar_t* name) const { return folder_ + L"\\" + name; }
@@ -143,6 +160,14 @@ TEST_F(CommandsTest, EveryCommandReachesItsEffect) {
         return Gone(box);
     };
     const std::wstring log = Program(L"log.txt");
+    const auto scanWindow = [&] {
+        const HWND scan = WaitForOwned(pid, kDialogClass, L"Security Scan");
+        if (!scan)
+            return false;
+        EXPECT_FALSE(::IsWindowEnabled(window));
+        ::PostMessageW(scan, WM_CLOSE, 0, 0);
+        return Gone(scan) && WaitUntil([&] { return ::IsWindowEnabled(window) != FALSE; }, 5s);
+    };
 
     struct Case {
         int id;
@@ -217,6 +242,41 @@ TEST_F(CommandsTest, EveryCommandReachesItsEffect) {
              return WaitUntil([&] { return listShown() && focusOnList(); }, 5s) &&
                     TextOf(::GetDlgItem(window, IDC_LABEL4)) == L"Process Monitor";
          }},
+        {IDC_BTN_STARTUP_MONITOR, "the startup list instead of the process list, named",
+         [&] {
+             return WaitUntil([&] { return StartupListShown(window); }, 10s) && !listShown() &&
+                    TextOf(::GetDlgItem(window, IDC_LABEL4)) == L"Startup Monitor";
+         }},
+        {IDM_B7_ALLOW_ALL, "the startup list remembered beside the program",
+         [&] { return WaitUntil([&] { return Exists(Program(L"startst.txt")); }, 5s); },
+         [&] { ::DeleteFileW(Program(L"startst.txt").c_str()); }},
+        {IDC_FREELINK2, "on the startup list: ending its program asked first, answered No",
+         [&] {
+             const HWND box = WaitForOwned(pid, kDialogClass, L"terminate Process");
+             Click(box, IDNO);
+             return box && Gone(box);
+         },
+         [&] {
+             // The list needs a row to act on.
+             const std::wstring command = Sleeper();
+             ::RegSetKeyValueW(HKEY_CURRENT_USER, kRunKey, kRunValue, REG_SZ, command.c_str(),
+                               static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t)));
+             post(IDM_A102_STARTUP_MONITOR);
+             // Marked new by the first load's check, which then selects row 1.
+             WaitUntil([&] { return HIWORD(StartupCounts(window)) > 0; }, 10s);
+         }},
+        {IDC_BTN_PROCESS_MONITOR, "back to the list while the startup list still loads",
+         [&] {
+             const bool back = WaitUntil([&] { return listShown() && focusOnList(); }, 5s) &&
+                               TextOf(::GetDlgItem(window, IDC_LABEL4)) == L"Process Monitor";
+             // The second load ends later and leaves the user where they went.
+             std::this_thread::sleep_for(4s);
+             return back && listShown() && !StartupListShown(window);
+         }},
+        {IDC_BTN_SECURITY_SCAN, "security scan window", [&] { return scanWindow(); }},
+        {IDC_BTN_CHECK_ALL_ONLINE, "security scan window", [&] { return scanWindow(); }},
+        {IDM_A8_CHECK_ALL_ONLINE, "security scan window", [&] { return scanWindow(); }},
+        {IDM_B5_CHECK_ONLINE, "security scan window", [&] { return scanWindow(); }},
         {IDC_BTN_MEMORY_OPTIONS, "memory options instead of the list",
          [&] { return WaitUntil([&] { return !listShown(); }, 5s); }},
         {IDM_A101_PROCESS_MONITOR, "back to the list, focused, named",

@@ -48,6 +48,7 @@ TEST(Menus, HoldEveryItemInOrder) {
                                         L"System Information",
                                         L"-",
                                         L"Process Monitor",
+                                        L"Startup Monitor",
                                         L"-",
                                         L"Options",
                                         L"View >",
@@ -70,6 +71,9 @@ TEST(Menus, HoldEveryItemInOrder) {
               (Lines{L"Process Details", L"Process Priority >", L"  Idel", L"  Normal", L"  High",
                      L"  RealTime", L"Terminate process", L"-", L"File Directory explore",
                      L"Read more about", L"-", L"End"}));
+    EXPECT_EQ(MenuLines(IDM_WWW), (Lines{L"Read more about", L"Terminate process", L"-",
+                                         L"Allow all programs currently running. ", L"-",
+                                         L"Check all process online"}));
 }
 
 TEST(Menus, ShutDownItemsAskForTheirExitThroughTheStandIn) {

@@ -7,8 +7,12 @@
 #include "monitor/resource.h"
 #include "monitor/status_window.h"
 #include "run/run_resource.h"
+#include "settings/registry.h"
+#include "startup/run_keys.h"
+#include "startup/startup_snapshot.h"
 
 #include <cmath>
+#include <cstdio>
 
 namespace tessaly {
 namespace {
@@ -521,6 +525,85 @@ TEST_F(ShellTest, VarnokRunNewTaskDisablesItsWindowUntilTheDialogGoes) {
     ASSERT_TRUE(view.Find());
     EXPECT_EQ(view.Text(), L"readme.txt");
     EXPECT_TRUE(::IsWindowEnabled(window));
+}
+
+// --- The startup monitor ---
+
+// What varnok reports about its startup list: rows, rows marked new, and whether it is shown.
+struct StartupListState {
+    int rows = 0, marked = 0;
+    bool shown = false;
+};
+StartupListState QueryStartupList(HWND mainWindow) {
+    DWORD_PTR counts = 0, shown = 0;
+    ::SendMessageTimeoutW(mainWindow, kQueryStartupList, 0, 0, SMTO_ABORTIFHUNG, 5000, &counts);
+    ::SendMessageTimeoutW(mainWindow, kQueryStartupList, 1, 0, SMTO_ABORTIFHUNG, 5000, &shown);
+    return {LOWORD(counts), HIWORD(counts), shown != 0};
+}
+
+TEST_F(ShellTest, AStartupEntryAddedWhileInTheTrayIsAnnouncedMarkedAndCanBeAllowed) {
+    // The monitor on, with a tick far away: only the watch on the Run keys can see the change.
+    RegistryValues options(L"software\\orvix\\tessaly\\option\\free",
+                           {{L"startup monitor", L"1"}, {L"reftm", L"600"}});
+    RegistryValues marker(L"SOFTWARE\\orvix\\tessaly", {{L"start1st", L"1"}});
+    ASSERT_TRUE(options.Written() && marker.Written());
+    // What is there now is what was accepted; the user's folder holds no older list.
+    const SettingsStore settings;
+    std::vector<std::wstring> names;
+    for (const StartupEntry& entry : ReadRunKeys())
+        names.push_back(entry.Name());
+    ::DeleteFileW((UserDataFolder() + L"\\startst.txt").c_str());
+    ASSERT_TRUE(StartupSnapshot(settings, TestProgramFolder()).Accept(names));
+
+    Child varnok(kVarnok, L"s");
+    const HWND window = StartVarnok(varnok);
+    ASSERT_NE(window, nullptr);
+    EXPECT_FALSE(::IsWindowVisible(window));
+    ASSERT_TRUE(WaitUntil([&] { return QueryTray(window).visible; }, 5s));
+    std::this_thread::sleep_for(1s); // the rest of start-up, the watch among it
+
+    const std::wstring name = L"Tessaly watched " + std::to_wstring(::GetCurrentProcessId());
+    {
+        HKEY run = nullptr;
+        ASSERT_EQ(::RegCreateKeyExW(HKEY_CURRENT_USER, kRunKey, 0, nullptr, 0, KEY_SET_VALUE,
+                                    nullptr, &run, nullptr),
+                  ERROR_SUCCESS);
+        const std::wstring command = L"c:\\watched\\agent.exe /tray";
+        ::RegSetValueExW(run, name.c_str(), 0, REG_SZ,
+                         reinterpret_cast<const BYTE*>(command.c_str()),
+                         static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t)));
+        ::RegCloseKey(run);
+    }
+    const auto added = Clock::now();
+    const auto alert = [&] { return VisibleDialog(varnok.Id(), L"New programs added to startup"); };
+    HWND box = nullptr;
+    // The check starts within a second; its load, then two one-second waits, then the alert.
+    ASSERT_TRUE(WaitUntil([&] { return (box = alert()) != nullptr; }, 15s)) << "no alert";
+    const auto seconds = std::chrono::duration<double>(Clock::now() - added).count();
+    std::printf("alert %.1f s after the value was added\n", seconds);
+    EXPECT_LT(seconds, 8.0) << "the change was not seen by the watch";
+    ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+
+    // The window comes back from the tray with the startup list, the new row marked.
+    ASSERT_TRUE(WaitUntil([&] { return ::IsWindowVisible(window) != FALSE; }, 5s));
+    EXPECT_FALSE(QueryTray(window).visible);
+    StartupListState state = QueryStartupList(window);
+    EXPECT_TRUE(state.shown);
+    EXPECT_EQ(state.marked, 1);
+    EXPECT_EQ(state.rows, static_cast<int>(names.size()) + 1);
+    // The check loads the list twice, and says so twice.
+    ASSERT_TRUE(WaitUntil([&] { return (box = alert()) != nullptr; }, 10s));
+    ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(WaitUntil([&] { return alert() == nullptr; }, 5s));
+
+    // "Allow all programs currently running.", then the button: no red rows, no alert.
+    ::PostMessageW(window, WM_COMMAND, IDM_B7_ALLOW_ALL, 0);
+    ::PostMessageW(window, WM_COMMAND, IDC_BTN_STARTUP_MONITOR, 0);
+    EXPECT_FALSE(WaitUntil([&] { return alert() != nullptr; }, 6s)) << "announced again";
+    state = QueryStartupList(window);
+    EXPECT_EQ(state.marked, 0);
+    EXPECT_TRUE(state.shown);
+    ::RegDeleteKeyValueW(HKEY_CURRENT_USER, kRunKey, name.c_str());
 }
 
 } // namespace

@@ -1,7 +1,7 @@
 # The programs end to end: real varnok.exe and pelmora.exe from this build folder.
 tessaly_wine_test(shell_wtest
     SOURCES ${PROJECT_SOURCE_DIR}/tests/shell/shell_wtest.cpp
-    LIBS tessaly_shared
+    LIBS varnok_core
     TIMEOUT 600)
 add_dependencies(shell_wtest varnok pelmora show_child)
 # Every command of the main window posted to a real varnok.exe, and the one-time inventory.
