@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
 # The drawn controls' cost. First, 2,000 paints of each into a memory DC beside the common
 # control it stands in for, at 96 and at 192 DPI (bench/controls_bench.cpp). Then varnok's CPU
-# time over a span with the pointer resting on a column button, then on the terminate link,
-# against resting on the window's background: hover must not keep the program busy.
-# Usage: bench/controls.sh [span seconds, default 30]
+# time over a span with the pointer resting on each of our controls and on a common control
+# beside it, against resting on the same window's background: hover must not keep the program
+# busy. With several rounds, the medians.
+# Usage: bench/controls.sh [span seconds, default 30] [rounds, default 1]
 set -euo pipefail
 . "$(dirname "$0")/../scripts/lib.sh"
 span=${1:-30}
+rounds=${2:-1}
 ensure_packages
 build_windows varnok pelmora controls_bench >/dev/null
 bin=$TESSALY_ROOT/build/windows
@@ -27,22 +29,47 @@ if [ -r /proc/self/sched ]; then
 else
     cpu_ms() { awk -v hz="$(getconf CLK_TCK)" '{printf "%.3f", ($14 + $15) * 1000 / hz}' "/proc/$1/stat"; }
 fi
-# Places in the window (96 DPI client coordinates, below Wine's own 21-pixel caption): the
-# "Main Window" button, the terminate link of the details area, and blank background.
-declare -A at=([background]="700 560" [button]="75 167" [link]="780 635")
+# Places, in 96 DPI coordinates of the X window (Wine draws its 21-pixel caption inside it).
+# The main window: blank background, the "Main Window" button of the column, and the details
+# area's terminate link (a SysLink: the common control's hover, for comparison). The security
+# scan window: blank background, its "Close" push button and its privacy link (a FreeLink).
+declare -A at=([background]="700 560" [button]="78 209" [SysLink]="600 523"
+    [scan-background]="350 95" [push-button]="250 148" [FreeLink]="60 200")
+scan_button="78 295"
 declare -A used
-for place in background button link background; do
-    read -r x y <<<"${at[$place]}"
-    xdotool mousemove --window "$window" "$x" "$y"
+rest() { # place window
+    local x y a b
+    read -r x y <<<"${at[$1]}"
+    xdotool mousemove --window "$2" "$x" "$y"
     sleep 1
     a=$(cpu_ms "$pid")
     sleep "$span"
     b=$(cpu_ms "$pid")
-    used[$place]=$(awk -v a="$a" -v b="$b" 'BEGIN {print (b - a) / 1000}')
-    echo "  pointer on the $place: $(printf '%.3f' "${used[$place]}") CPU s over $span s"
+    used[$1]="${used[$1]:-} $(awk -v a="$a" -v b="$b" 'BEGIN {print (b - a) / 1000}')"
+    echo "  pointer on the $1: $(awk -v a="$a" -v b="$b" 'BEGIN {printf "%.3f", (b - a) / 1000}') CPU s over $span s"
+}
+for round in $(seq "$rounds"); do
+    for place in background button SysLink; do rest "$place" "$window"; done
+    read -r x y <<<"$scan_button"
+    xdotool mousemove --window "$window" "$x" "$y" click 1
+    scan=$(wait_for_window "Security Scan" 30)
+    sleep 2
+    for place in scan-background push-button FreeLink; do rest "$place" "$scan"; done
+    read -r x y <<<"${at[push-button]}"
+    xdotool mousemove --window "$scan" "$x" "$y" click 1 # closes it
+    sleep 2
 done
-for place in button link; do
-    awk -v n="$place" -v u="${used[$place]}" -v f="${used[background]}" 'BEGIN {
-        printf "  %s / background: %.2fx\n", n, (f > 0 ? u / f : 0) }'
-done
-pkill -f -x "$bin/varnok.exe" || true
+median() { tr ' ' '\n' | grep -v '^$' | sort -g | awk '{v[NR] = $1} END {print (NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2)}'; }
+ratio() {
+    local u f
+    u=$(echo "${used[$1]}" | median)
+    f=$(echo "${used[$2]}" | median)
+    awk -v n="$1" -v d="$2" -v u="$u" -v f="$f" 'BEGIN {
+        printf "  %s / %s: %.3f / %.3f s = %.2fx\n", n, d, u, f, (f > 0 ? u / f : 0) }'
+}
+echo "medians of $rounds round(s):"
+ratio button background
+ratio SysLink background
+ratio push-button scan-background
+ratio FreeLink scan-background
+kill "$pid" 2>/dev/null || true

@@ -28,6 +28,7 @@ add_custom_target(delay_import_libs DEPENDS ${TESSALY_DELAY_LIBS})
 add_library(tessaly_shared STATIC
     src/controls/accessible.cpp
     src/controls/chameleon_button.cpp
+    src/controls/drawn_control.cpp
     src/controls/drawn_text.cpp
     src/controls/free_link.cpp
     src/controls/nav_bar.cpp

@@ -287,10 +287,7 @@ bool ChameleonButton::Create(HWND parent, int id, const PropertyBag& design,
     if (!design.Has(L"TX"))
         p_.Caption = name;
     colours_ = ComputeScheme(p_, {}, SystemColours());
-    RegisterClassOnce(kClassName, nullptr, nullptr, CS_DBLCLKS);
-    containerFont_ = reinterpret_cast<HFONT>(::SendMessageW(parent, WM_GETFONT, 0, 0));
-    if (!Window::Create(kClassName, p_.Caption.c_str(), WS_CHILD | WS_VISIBLE | WS_TABSTOP, 0, 0, 0,
-                        0, 0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id))))
+    if (!CreateChild(kClassName, parent, id, p_.Caption, true))
         return false;
     MakeFont();
     LoadPictures();
@@ -324,32 +321,6 @@ void ChameleonButton::SetFont(const FontSpec& v) {
     MakeFont();
     Changed(L"FONT");
 }
-void ChameleonButton::SetFontBold(bool v) {
-    FontSpec f = p_.Font;
-    f.bold = v;
-    SetFont(f);
-}
-void ChameleonButton::SetFontItalic(bool v) {
-    FontSpec f = p_.Font;
-    f.italic = v;
-    SetFont(f);
-}
-void ChameleonButton::SetFontUnderline(bool v) {
-    FontSpec f = p_.Font;
-    f.underline = v;
-    SetFont(f);
-}
-void ChameleonButton::SetFontSize(double points) {
-    FontSpec f = p_.Font;
-    f.points = points;
-    SetFont(f);
-}
-void ChameleonButton::SetFontName(const std::wstring& name) {
-    FontSpec f = p_.Font;
-    f.name = name;
-    SetFont(f);
-}
-
 void ChameleonButton::SetMouseIcon(const std::wstring& v) {
     p_.MouseIcon = v;
     LoadPictures();
@@ -368,18 +339,12 @@ void ChameleonButton::SetPictureOver(const std::wstring& v) {
 
 void ChameleonButton::Changed(const wchar_t* key) {
     colours_ = ComputeScheme(p_, colours_, SystemColours());
-    if (PropertyChanged)
-        PropertyChanged(key);
-    if (!refreshOff_ && hwnd())
-        ::InvalidateRect(hwnd(), nullptr, FALSE);
+    Announce(key, !refreshOff_);
 }
 
 void ChameleonButton::Refresh() {
     refreshOff_ = false;
-    if (hwnd()) {
-        ::InvalidateRect(hwnd(), nullptr, FALSE);
-        ::UpdateWindow(hwnd());
-    }
+    DrawnControl::Refresh();
 }
 
 void ChameleonButton::MakeFont() {
@@ -507,45 +472,36 @@ bool ChameleonButton::AccDoDefaultAction(long) {
     return true;
 }
 
+void ChameleonButton::Paint(HDC target, bool onScreen) {
+    RECT client{};
+    ::GetClientRect(hwnd(), &client);
+    // Drawn whole off the screen and put there at once: a hover change does not flicker.
+    UniqueMemoryDc buffer(onScreen ? ::CreateCompatibleDC(target) : nullptr);
+    UniqueBitmap bitmap(buffer ? ::CreateCompatibleBitmap(target, client.right, client.bottom)
+                               : nullptr);
+    HDC dc = bitmap ? buffer.get() : target;
+    HGDIOBJ old = bitmap ? ::SelectObject(dc, bitmap.get()) : nullptr;
+    ::DrawThemeParentBackground(hwnd(), dc, &client);
+    const SchemeColours colours = HighContrastOn() ? SystemScheme(SystemColours())
+                                                   : ComputeScheme(p_, colours_, SystemColours());
+    colours_ = colours;
+    ButtonPaintState state;
+    state.look = Look();
+    state.focusCue = ::GetFocus() == hwnd() && FocusCuesShown(hwnd());
+    state.font = font_ ? font_.get() : containerFont_;
+    state.dpi = WindowDpi(hwnd());
+    state.picture = input_.Hover() && pictureOver_ ? pictureOver_.get() : pictureNormal_.get();
+    PaintChameleonButton(dc, client, p_, colours, state);
+    if (bitmap) {
+        ::BitBlt(target, 0, 0, client.right, client.bottom, dc, 0, 0, SRCCOPY);
+        ::SelectObject(dc, old);
+    }
+}
+
 LRESULT ChameleonButton::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     const POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
     bool& value = p_.Value;
     switch (message) {
-    case WM_ERASEBKGND:
-        return 1;
-    case WM_PRINTCLIENT:
-    case WM_PAINT: {
-        PAINTSTRUCT paint{};
-        HDC target =
-            message == WM_PAINT ? ::BeginPaint(hwnd(), &paint) : reinterpret_cast<HDC>(wParam);
-        RECT client{};
-        ::GetClientRect(hwnd(), &client);
-        // Drawn whole off the screen and put there at once: a hover change does not flicker.
-        UniqueMemoryDc buffer(message == WM_PAINT ? ::CreateCompatibleDC(target) : nullptr);
-        UniqueBitmap bitmap(buffer ? ::CreateCompatibleBitmap(target, client.right, client.bottom)
-                                   : nullptr);
-        HDC dc = bitmap ? buffer.get() : target;
-        HGDIOBJ old = bitmap ? ::SelectObject(dc, bitmap.get()) : nullptr;
-        ::DrawThemeParentBackground(hwnd(), dc, &client);
-        const SchemeColours colours = HighContrastOn()
-                                          ? SystemScheme(SystemColours())
-                                          : ComputeScheme(p_, colours_, SystemColours());
-        colours_ = colours;
-        ButtonPaintState state;
-        state.look = Look();
-        state.focusCue = ::GetFocus() == hwnd() && FocusCuesShown(hwnd());
-        state.font = font_ ? font_.get() : containerFont_;
-        state.dpi = WindowDpi(hwnd());
-        state.picture = input_.Hover() && pictureOver_ ? pictureOver_.get() : pictureNormal_.get();
-        PaintChameleonButton(dc, client, p_, colours, state);
-        if (bitmap) {
-            ::BitBlt(target, 0, 0, client.right, client.bottom, dc, 0, 0, SRCCOPY);
-            ::SelectObject(dc, old);
-        }
-        if (message == WM_PAINT)
-            ::EndPaint(hwnd(), &paint);
-        return 0;
-    }
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN: {
@@ -618,17 +574,8 @@ LRESULT ChameleonButton::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             return DLGC_WANTARROWS | DLGC_BUTTON | DLGC_WANTMESSAGE;
         return DLGC_WANTARROWS | DLGC_BUTTON;
     }
-    case WM_SETFOCUS:
     case WM_KILLFOCUS:
-        if (message == WM_KILLFOCUS)
-            input_.Cancel();
-        ::InvalidateRect(hwnd(), nullptr, FALSE);
-        return 0;
-    case WM_ENABLE:
-    case WM_UPDATEUISTATE:
-    case WM_THEMECHANGED:
-    case WM_SYSCOLORCHANGE:
-        ::InvalidateRect(hwnd(), nullptr, FALSE);
+        input_.Cancel();
         break;
     case WM_SETCURSOR:
         if (LOWORD(lParam) == HTCLIENT) {
@@ -636,28 +583,12 @@ LRESULT ChameleonButton::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             return TRUE;
         }
         break;
-    case WM_SETFONT:
-        containerFont_ = reinterpret_cast<HFONT>(wParam);
-        MakeFont();
-        if (LOWORD(lParam))
-            ::InvalidateRect(hwnd(), nullptr, FALSE);
-        return 0;
     case WM_GETFONT:
         return reinterpret_cast<LRESULT>(font_ ? font_.get() : containerFont_);
-    case kDpiChangedAfterParent:
-        MakeFont();
-        ::InvalidateRect(hwnd(), nullptr, FALSE);
-        return 0;
-    case WM_GETOBJECT: {
-        LRESULT result = 0;
-        if (AnswerGetObject(*this, *this, wParam, lParam, result))
-            return result;
-        break;
-    }
     default:
         break;
     }
-    return Default(message, wParam, lParam);
+    return DrawnControl::OnMessage(message, wParam, lParam);
 }
 
 } // namespace tessaly

@@ -7,10 +7,9 @@
 // draws them exactly as the button window does.
 #pragma once
 
-#include "controls/accessible.h"
 #include "controls/chameleon_button_logic.h"
+#include "controls/drawn_control.h"
 #include "win32/handles.h"
-#include "win32/window.h"
 
 #include <windows.h>
 
@@ -33,7 +32,7 @@ void PaintChameleonButton(HDC dc, const RECT& box, const ButtonProperties& prope
 // The cursor a button shows: the hand, a MousePointer number, or its MouseIcon.
 HCURSOR ButtonCursor(const ButtonProperties& properties, HCURSOR mouseIcon);
 
-class ChameleonButton final : public Window, public AccessibleSource {
+class ChameleonButton final : public DrawnControl {
 public:
     // `name` is the control's name, its caption when the design has none.
     bool Create(HWND parent, int id, const PropertyBag& design, const std::wstring& name);
@@ -66,11 +65,21 @@ public:
     void SetCheckBoxBehaviour(bool v) { Set(&ButtonProperties::CheckBoxBehaviour, v, L"CHECK"); }
     void SetValue(bool v) { Set(&ButtonProperties::Value, v, L"VALUE"); }
     // The Font shortcuts.
-    void SetFontBold(bool v);
-    void SetFontItalic(bool v);
-    void SetFontUnderline(bool v);
-    void SetFontSize(double points);
-    void SetFontName(const std::wstring& name);
+    void SetFontBold(bool v) {
+        EditFont([v](FontSpec& f) { f.bold = v; });
+    }
+    void SetFontItalic(bool v) {
+        EditFont([v](FontSpec& f) { f.italic = v; });
+    }
+    void SetFontUnderline(bool v) {
+        EditFont([v](FontSpec& f) { f.underline = v; });
+    }
+    void SetFontSize(double points) {
+        EditFont([points](FontSpec& f) { f.points = points; });
+    }
+    void SetFontName(const std::wstring& name) {
+        EditFont([&name](FontSpec& f) { f.name = name; });
+    }
     const wchar_t* Version() const { return kChameleonVersion; }
 
     void Refresh();
@@ -83,8 +92,6 @@ public:
     std::function<void(short& keyAscii)> KeyPress;
     std::function<void(short&keyCode, short shift)> KeyDown, KeyUp;
     std::function<void()> MouseOver, MouseOut;
-    // The holder's note that a saved property changed, with its key.
-    std::function<void(const wchar_t* key)> PropertyChanged;
 
     // AccessibleSource
     std::wstring AccName(long) const override { return p_.Caption; }
@@ -102,6 +109,13 @@ private:
         Changed(key);
     }
     void Changed(const wchar_t* key);
+    template <class Edit> void EditFont(Edit edit) {
+        FontSpec font = p_.Font;
+        edit(font);
+        SetFont(font);
+    }
+    void RemakeFonts() override { MakeFont(); }
+    void Paint(HDC target, bool onScreen) override;
     void Raise(const std::vector<ButtonEvent>& events, short button, short shift, POINT at,
                short key);
     void MakeFont();
@@ -112,7 +126,6 @@ private:
     ButtonProperties p_;
     SchemeColours colours_;
     ButtonInput input_;
-    HFONT containerFont_ = nullptr;
     UniqueFont font_;
     UniqueBitmap pictureNormal_, pictureOver_;
     UniqueIcon mouseIcon_;

@@ -45,22 +45,12 @@ bool FreeLink::Create(HWND parent, int id, const PropertyBag& design, const std:
     p_ = ReadLinkProperties(design);
     if (!design.Has(L"Caption"))
         p_.Caption = name;
-    RegisterClassOnce(kClassName, nullptr, nullptr, CS_DBLCLKS);
-    containerFont_ = reinterpret_cast<HFONT>(::SendMessageW(parent, WM_GETFONT, 0, 0));
-    if (!Window::Create(kClassName, p_.Caption.c_str(), WS_CHILD | WS_VISIBLE | WS_TABSTOP, 0, 0, 0,
-                        0, 0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id))))
+    if (!CreateChild(kClassName, parent, id, p_.Caption, true))
         return false;
     MakeFonts();
     SetMouseIcon(p_.MouseIcon);
     ::EnableWindow(hwnd(), p_.Enabled);
     return true;
-}
-
-void FreeLink::Changed(const wchar_t* key) {
-    if (PropertyChanged)
-        PropertyChanged(key);
-    if (hwnd())
-        ::InvalidateRect(hwnd(), nullptr, FALSE);
 }
 
 void FreeLink::SetEnabled(bool v) {
@@ -69,7 +59,7 @@ void FreeLink::SetEnabled(bool v) {
         SetHot(false);
     if (hwnd())
         ::EnableWindow(hwnd(), v); // skipped by Tab, deaf to the mouse
-    Changed(L"Enabled");
+    Announce(L"Enabled");
 }
 
 void FreeLink::SetFont(const FontSpec& v) {
@@ -77,20 +67,20 @@ void FreeLink::SetFont(const FontSpec& v) {
     MakeFonts();
     if (p_.AutoSize)
         FitToText();
-    Changed(L"Font");
+    Announce(L"Font");
 }
 
 void FreeLink::SetFontActive(const FontSpec& v) {
     p_.FontActive = v;
     MakeFonts();
-    Changed(L"FontActive");
+    Announce(L"FontActive");
 }
 
 void FreeLink::SetAutoSize(bool v) {
     p_.AutoSize = v;
     if (v)
         FitToText();
-    Changed(L"AutoSize");
+    Announce(L"AutoSize");
 }
 
 void FreeLink::SetCaption(const std::wstring& v) {
@@ -101,7 +91,7 @@ void FreeLink::SetCaption(const std::wstring& v) {
         ::SetWindowTextW(hwnd(), v.c_str());
     if (p_.AutoSize)
         FitToText();
-    Changed(L"Caption");
+    Announce(L"Caption");
 }
 
 void FreeLink::SetMouseIcon(const std::wstring& v) {
@@ -110,7 +100,7 @@ void FreeLink::SetMouseIcon(const std::wstring& v) {
                          ? nullptr
                          : static_cast<HICON>(::LoadImageW(::GetModuleHandleW(nullptr), v.c_str(),
                                                            IMAGE_CURSOR, 0, 0, LR_DEFAULTSIZE)));
-    Changed(L"MouseIcon");
+    Announce(L"MouseIcon");
 }
 
 void FreeLink::SetToolTipText(const std::wstring& text) {
@@ -135,13 +125,6 @@ void FreeLink::SetToolTipText(const std::wstring& text) {
         ::SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
-void FreeLink::Refresh() {
-    if (hwnd()) {
-        ::InvalidateRect(hwnd(), nullptr, FALSE);
-        ::UpdateWindow(hwnd());
-    }
-}
-
 void FreeLink::OpenURL() {
     const auto request = OpenUrlRequest(p_, ProgramFolder());
     if (!request)
@@ -153,6 +136,12 @@ void FreeLink::OpenURL() {
     // A target the shell cannot open is reported by the shell itself.
     ::ShellExecuteW(hwnd(), request->verb.c_str(), request->file.c_str(),
                     request->parameters.c_str(), request->directory.c_str(), request->show);
+}
+
+void FreeLink::RemakeFonts() {
+    MakeFonts();
+    if (p_.AutoSize)
+        FitToText();
 }
 
 void FreeLink::MakeFonts() {
@@ -171,48 +160,116 @@ UINT FreeLink::TextFormat() const {
     return format;
 }
 
-RECT FreeLink::LinkBox() const {
-    HDC dc = ::GetDC(hwnd());
-    const RECT box = LinkBox(dc);
-    ::ReleaseDC(hwnd(), dc);
-    return box;
+bool FreeLink::PlainLine() const {
+    return !p_.WordWrap && (!p_.UseMnemonic || p_.Caption.find(L'&') == std::wstring::npos);
 }
 
-RECT FreeLink::LinkBox(HDC dc) const {
-    RECT client{};
-    ::GetClientRect(hwnd(), &client);
-    const int border = p_.BorderStyle ? ::GetSystemMetrics(SM_CXEDGE) : 0;
-    ::InflateRect(&client, -border, -border);
+HFONT FreeLink::ShownFont() const {
+    return hot_ && fontActive_ ? fontActive_.get() : font_.get();
+}
+
+RECT FreeLink::TextArea(RECT area) const {
+    if (p_.BorderStyle)
+        ::InflateRect(&area, -::GetSystemMetrics(SM_CXEDGE), -::GetSystemMetrics(SM_CYEDGE));
+    return area;
+}
+
+SIZE FreeLink::TextSize(HDC dc, LONG wrapWidth) const {
+    const int length = static_cast<int>(p_.Caption.size());
+    SIZE size{};
+    if (PlainLine()) { // one extent, no layout
+        ::GetTextExtentPoint32W(dc, p_.Caption.c_str(), length, &size);
+        return size;
+    }
+    RECT text{0, 0, wrapWidth, 0};
+    ::DrawTextW(dc, p_.Caption.c_str(), length, &text,
+                (TextFormat() & ~DT_END_ELLIPSIS) | DT_CALCRECT);
+    return {text.right, text.bottom};
+}
+
+RECT FreeLink::PlaceText(const RECT& area, SIZE size) const {
+    // Placed as drawn: aligned within the area, no wider and no taller than it.
+    const LONG width = std::min(size.cx, area.right - area.left);
+    const LONG left = p_.Alignment == 1   ? area.right - width
+                      : p_.Alignment == 2 ? area.left + (area.right - area.left - width) / 2
+                                          : area.left;
+    return {left, area.top, left + width, std::min(area.top + size.cy, area.bottom)};
+}
+
+RECT FreeLink::LinkBox() const {
     if (p_.Caption.empty())
         return {};
-    HGDIOBJ old = ::SelectObject(dc, hot_ && fontActive_ ? fontActive_.get() : font_.get());
-    RECT text = client;
-    ::DrawTextW(dc, p_.Caption.c_str(), static_cast<int>(p_.Caption.size()), &text,
-                (TextFormat() & ~DT_END_ELLIPSIS) | DT_CALCRECT);
+    RECT client{};
+    ::GetClientRect(hwnd(), &client);
+    const RECT area = TextArea(client);
+    HDC dc = ::GetDC(hwnd());
+    HGDIOBJ old = ::SelectObject(dc, ShownFont());
+    const RECT box = PlaceText(area, TextSize(dc, area.right - area.left));
     ::SelectObject(dc, old);
-    // Placed as drawn: aligned within the client area, no wider than it.
-    const int width = std::min(text.right - text.left, client.right - client.left);
-    const int left = p_.Alignment == 1   ? client.right - width
-                     : p_.Alignment == 2 ? client.left + (client.right - client.left - width) / 2
-                                         : client.left;
-    return {left, client.top, left + width, std::min(text.bottom, client.bottom)};
+    ::ReleaseDC(hwnd(), dc);
+    return box;
 }
 
 void FreeLink::FitToText() {
     if (!hwnd() || p_.Caption.empty())
         return;
-    HDC dc = ::GetDC(hwnd());
-    HGDIOBJ old = ::SelectObject(dc, hot_ && fontActive_ ? fontActive_.get() : font_.get());
     RECT client{};
     ::GetClientRect(hwnd(), &client);
-    RECT text{0, 0, p_.WordWrap ? client.right : 0, 0};
-    ::DrawTextW(dc, p_.Caption.c_str(), static_cast<int>(p_.Caption.size()), &text,
-                (TextFormat() & ~DT_END_ELLIPSIS) | DT_CALCRECT);
+    HDC dc = ::GetDC(hwnd());
+    HGDIOBJ old = ::SelectObject(dc, ShownFont());
+    const SIZE size = TextSize(dc, p_.WordWrap ? client.right : 0);
     ::SelectObject(dc, old);
     ::ReleaseDC(hwnd(), dc);
     const int border = p_.BorderStyle ? 2 * ::GetSystemMetrics(SM_CXEDGE) : 0;
-    ::SetWindowPos(hwnd(), nullptr, 0, 0, text.right + border, text.bottom + border,
+    ::SetWindowPos(hwnd(), nullptr, 0, 0, size.cx + border, size.cy + border,
                    SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void FreeLink::Paint(HDC dc, bool) {
+    RECT client{};
+    ::GetClientRect(hwnd(), &client);
+    const RECT area = TextArea(client);
+    const COLORREF back = ToColorRef(p_.BackColor);
+    const COLORREF colour = HighContrastOn()
+                                ? ::GetSysColor(p_.Enabled ? COLOR_HOTLIGHT : COLOR_GRAYTEXT)
+                            : !p_.Enabled ? ::GetSysColor(COLOR_GRAYTEXT)
+                            : hot_        ? ToColorRef(p_.ForeColorActive)
+                                          : ToColorRef(p_.ForeColor);
+    HGDIOBJ oldFont = ::SelectObject(dc, ShownFont());
+    const COLORREF oldText = ::SetTextColor(dc, colour);
+    const COLORREF oldBack = ::SetBkColor(dc, back);
+    // The focus is drawn only once the keyboard was used.
+    const bool focusCue = focused_ && !p_.Caption.empty() && FocusCuesShown(hwnd());
+    const bool plain = PlainLine();
+    const int length = static_cast<int>(p_.Caption.size());
+    const SIZE size = plain || focusCue ? TextSize(dc, area.right - area.left) : SIZE{};
+    if (plain && size.cx <= area.right - area.left) {
+        // A line that fits goes down with its background in one call: no layout, no ellipsis.
+        ::ExtTextOutW(dc, PlaceText(area, size).left, area.top, ETO_OPAQUE | ETO_CLIPPED, &client,
+                      p_.Caption.c_str(), static_cast<UINT>(length), nullptr);
+    } else {
+        FillBox(dc, client, back);
+        const int mode = ::SetBkMode(dc, TRANSPARENT);
+        RECT text = area;
+        ::DrawTextW(dc, p_.Caption.c_str(), length, &text,
+                    TextFormat() | (FocusCuesShown(hwnd()) ? 0 : DT_HIDEPREFIX));
+        ::SetBkMode(dc, mode);
+    }
+    if (p_.BorderStyle) {
+        if (p_.Appearance)
+            ::DrawEdge(dc, &client, EDGE_SUNKEN, BF_RECT);
+        else
+            ::FrameRect(dc, &client, ::GetSysColorBrush(COLOR_WINDOWFRAME));
+    }
+    if (focusCue) {
+        const RECT box = PlaceText(area, size);
+        ::SetTextColor(dc, RGB(0, 0, 0));
+        ::SetBkColor(dc, RGB(255, 255, 255));
+        ::DrawFocusRect(dc, &box);
+    }
+    ::SetBkColor(dc, oldBack);
+    ::SetTextColor(dc, oldText);
+    ::SelectObject(dc, oldFont);
 }
 
 void FreeLink::SetHot(bool hot) {
@@ -276,49 +333,6 @@ bool FreeLink::AccDoDefaultAction(long) {
 LRESULT FreeLink::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     const POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
     switch (message) {
-    case WM_ERASEBKGND:
-        return 1;
-    case WM_PAINT:
-    case WM_PRINTCLIENT: {
-        PAINTSTRUCT paint{};
-        HDC dc = message == WM_PAINT ? ::BeginPaint(hwnd(), &paint) : reinterpret_cast<HDC>(wParam);
-        RECT client{};
-        ::GetClientRect(hwnd(), &client);
-        FillBox(dc, client, ToColorRef(p_.BackColor));
-        if (p_.BorderStyle) {
-            if (p_.Appearance)
-                ::DrawEdge(dc, &client, EDGE_SUNKEN, BF_RECT);
-            else
-                ::FrameRect(dc, &client, ::GetSysColorBrush(COLOR_WINDOWFRAME));
-        }
-        const bool cues = FocusCuesShown(hwnd());
-        const RECT box = ::GetFocus() == hwnd() && cues ? LinkBox(dc) : RECT{};
-        HGDIOBJ old = ::SelectObject(dc, hot_ && fontActive_ ? fontActive_.get() : font_.get());
-        const int mode = ::SetBkMode(dc, TRANSPARENT);
-        const COLORREF colour = !p_.Enabled ? ::GetSysColor(COLOR_GRAYTEXT)
-                                : hot_      ? ToColorRef(p_.ForeColorActive)
-                                            : ToColorRef(p_.ForeColor);
-        ::SetTextColor(dc, HighContrastOn()
-                               ? ::GetSysColor(p_.Enabled ? COLOR_HOTLIGHT : COLOR_GRAYTEXT)
-                               : colour);
-        RECT text = client;
-        if (p_.BorderStyle)
-            ::InflateRect(&text, -::GetSystemMetrics(SM_CXEDGE), -::GetSystemMetrics(SM_CYEDGE));
-        UINT format = TextFormat();
-        if (!cues)
-            format |= DT_HIDEPREFIX;
-        ::DrawTextW(dc, p_.Caption.c_str(), static_cast<int>(p_.Caption.size()), &text, format);
-        if (!::IsRectEmpty(&box)) { // the focus, shown once the keyboard was used
-            ::SetTextColor(dc, RGB(0, 0, 0));
-            ::SetBkColor(dc, RGB(255, 255, 255));
-            ::DrawFocusRect(dc, &box);
-        }
-        ::SetBkMode(dc, mode);
-        ::SelectObject(dc, old);
-        if (message == WM_PAINT)
-            ::EndPaint(hwnd(), &paint);
-        return 0;
-    }
     case WM_MOUSEMOVE: {
         const RECT box = LinkBox();
         SetHot(::PtInRect(&box, at) != FALSE);
@@ -386,33 +400,10 @@ LRESULT FreeLink::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     }
     case WM_SETFOCUS:
     case WM_KILLFOCUS:
-    case WM_ENABLE:
-    case WM_UPDATEUISTATE:
-    case WM_SYSCOLORCHANGE:
-        ::InvalidateRect(hwnd(), nullptr, FALSE);
+        focused_ = message == WM_SETFOCUS;
         break;
-    case WM_SETFONT:
-        containerFont_ = reinterpret_cast<HFONT>(wParam);
-        MakeFonts();
-        if (p_.AutoSize)
-            FitToText();
-        if (LOWORD(lParam))
-            ::InvalidateRect(hwnd(), nullptr, FALSE);
-        return 0;
     case WM_GETFONT:
         return reinterpret_cast<LRESULT>(font_.get());
-    case kDpiChangedAfterParent:
-        MakeFonts();
-        if (p_.AutoSize)
-            FitToText();
-        ::InvalidateRect(hwnd(), nullptr, FALSE);
-        return 0;
-    case WM_GETOBJECT: {
-        LRESULT result = 0;
-        if (AnswerGetObject(*this, *this, wParam, lParam, result))
-            return result;
-        break;
-    }
     case WM_DESTROY:
         if (tooltip_)
             ::DestroyWindow(tooltip_);
@@ -421,7 +412,7 @@ LRESULT FreeLink::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     default:
         break;
     }
-    return Default(message, wParam, lParam);
+    return DrawnControl::OnMessage(message, wParam, lParam);
 }
 
 } // namespace tessaly

@@ -4,10 +4,9 @@
 // screen-reader users reach it as they reach any link.
 #pragma once
 
-#include "controls/accessible.h"
+#include "controls/drawn_control.h"
 #include "controls/free_link_logic.h"
 #include "win32/handles.h"
-#include "win32/window.h"
 
 #include <windows.h>
 
@@ -20,7 +19,7 @@ namespace tessaly {
 // caption shown as it stands ("&" is no mnemonic, as captions carrying data need).
 PropertyBag WebLinkDesign(const std::wstring& caption, bool wordWrap = false);
 
-class FreeLink final : public Window, public AccessibleSource {
+class FreeLink final : public DrawnControl {
 public:
     // `name` is the control's name, its caption when the design has none.
     bool Create(HWND parent, int id, const PropertyBag& design, const std::wstring& name);
@@ -55,14 +54,13 @@ public:
     // The tooltip the container gives the control; empty: none.
     void SetToolTipText(const std::wstring& text);
 
-    void Refresh();
     void OpenURL();
 
     // Events. X and Y are in pixels.
     std::function<void()> Click, DblClick;
     std::function<void(short&button, short&shift, float&x, float&y)> MouseDown, MouseMove, MouseUp;
-    std::function<void(const wchar_t* key)> PropertyChanged;
-    // How OpenURL reaches the shell; ShellExecute unless replaced (tests).
+    // How OpenURL reaches the shell; ShellExecute unless replaced (tests, or an owner that
+    // hands only some kinds of address on).
     std::function<void(HWND owner, const ShellOpen& request)> Shell;
 
     // AccessibleSource
@@ -79,13 +77,21 @@ protected:
 private:
     template <class T> void Set(T LinkProperties::*member, const T& value, const wchar_t* key) {
         p_.*member = value;
-        Changed(key);
+        Announce(key);
     }
-    void Changed(const wchar_t* key);
+    void RemakeFonts() override;
     void MakeFonts();
     void FitToText();
     UINT TextFormat() const;
-    RECT LinkBox(HDC dc) const;
+    // No wrapping and no mnemonic to read: the caption is drawn as it stands.
+    bool PlainLine() const;
+    HFONT ShownFont() const;
+    // The part of the client area inside the border, where the text goes.
+    RECT TextArea(RECT client) const;
+    // The caption's size with the shown font selected in `dc`; wrapped at `wrapWidth`.
+    SIZE TextSize(HDC dc, LONG wrapWidth) const;
+    RECT PlaceText(const RECT& area, SIZE size) const;
+    void Paint(HDC dc, bool onScreen) override;
     void SetHot(bool hot);
     // Click, then the link is opened unless the click's handler closed the window.
     void Activate();
@@ -94,13 +100,13 @@ private:
                     POINT at);
 
     LinkProperties p_;
-    HFONT containerFont_ = nullptr;
     UniqueFont font_, fontActive_;
     UniqueIcon mouseIcon_;
     HWND tooltip_ = nullptr;
     std::wstring toolTipText_;
     bool hot_ = false;
     bool pressed_ = false;
+    bool focused_ = false;
 };
 
 } // namespace tessaly

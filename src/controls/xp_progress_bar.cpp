@@ -23,9 +23,7 @@ bool XpProgressBar::Create(HWND parent, int id, const PropertyBag& design, bool 
     p_ = ReadProgressProperties(design);
     skin_ = *SkinFor(p_.ProgressLook);
     vertical_ = vertical;
-    RegisterClassOnce(kClassName);
-    return Window::Create(kClassName, L"", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, 0, parent,
-                          reinterpret_cast<HMENU>(static_cast<INT_PTR>(id))) != nullptr;
+    return CreateChild(kClassName, parent, id, L"", false);
 }
 
 bool XpProgressBar::Refused(ProgressRefusal refusal) {
@@ -44,19 +42,11 @@ bool XpProgressBar::Refused(ProgressRefusal refusal) {
     return true;
 }
 
-void XpProgressBar::Changed(const wchar_t* key) {
-    if (PropertyChanged)
-        PropertyChanged(key);
-}
-
 bool XpProgressBar::SetMin(int32_t v) {
     if (Refused(CheckMin(p_, v)))
         return false;
     p_.Min = v;
-    Changed(L"Min");
-    // The fill depends on the range: what is shown is drawn again.
-    if (hwnd())
-        ::InvalidateRect(hwnd(), nullptr, FALSE);
+    Announce(L"Min"); // the fill depends on the range: what is shown is drawn again
     return true;
 }
 
@@ -64,9 +54,7 @@ bool XpProgressBar::SetMax(int32_t v) {
     if (Refused(CheckMax(p_, v)))
         return false;
     p_.Max = v;
-    Changed(L"Max");
-    if (hwnd())
-        ::InvalidateRect(hwnd(), nullptr, FALSE);
+    Announce(L"Max");
     return true;
 }
 
@@ -76,7 +64,7 @@ bool XpProgressBar::SetValue(int32_t v) {
     const int before = FilledLength(p_, Length());
     const bool changed = v != p_.Value;
     p_.Value = v;
-    Changed(L"Value");
+    Announce(L"Value", false);
     if (!hwnd())
         return true;
     if (p_.Style == 0 || v == p_.Max) {
@@ -93,32 +81,32 @@ bool XpProgressBar::SetValue(int32_t v) {
 
 void XpProgressBar::SetStyle(int32_t v) {
     p_.Style = v;
-    Changed(L"Style");
-    if (hwnd())
-        ::InvalidateRect(hwnd(), nullptr, FALSE);
+    Announce(L"Style");
 }
 
 void XpProgressBar::SetProgressLook(int32_t v) {
     p_.ProgressLook = v;
-    Changed(L"ProgressLook");
-    if (const auto skin = SkinFor(v)) {
+    const auto skin = SkinFor(v);
+    if (skin)
         skin_ = *skin;
-        if (hwnd())
-            ::InvalidateRect(hwnd(), nullptr, FALSE);
-    }
+    Announce(L"ProgressLook", skin.has_value());
+}
+
+int XpProgressBar::Frame() const {
+    return std::max(1, static_cast<int>(WindowDpi(hwnd())) / 96); // whole pixels at any DPI
 }
 
 int XpProgressBar::Length() const {
     RECT client{};
     ::GetClientRect(hwnd(), &client);
-    const int frame = std::max(1, static_cast<int>(WindowDpi(hwnd())) / 96);
+    const int frame = Frame();
     return std::max(0, static_cast<int>(vertical_ ? client.bottom : client.right) - 2 * frame);
 }
 
 RECT XpProgressBar::Strip(int from, int to) const {
     RECT client{};
     ::GetClientRect(hwnd(), &client);
-    const int frame = std::max(1, static_cast<int>(WindowDpi(hwnd())) / 96);
+    const int frame = Frame();
     const int low = std::min(from, to), high = std::max(from, to);
     // Gradient ends shift with the length; one pixel more each side covers rounding.
     if (vertical_)
@@ -128,8 +116,10 @@ RECT XpProgressBar::Strip(int from, int to) const {
             client.bottom};
 }
 
-void XpProgressBar::Paint(HDC dc, const RECT& client) {
-    const int frame = std::max(1, static_cast<int>(WindowDpi(hwnd())) / 96);
+void XpProgressBar::Paint(HDC dc, bool) {
+    RECT client{};
+    ::GetClientRect(hwnd(), &client);
+    const int frame = Frame();
     const bool contrast = HighContrastOn();
     const COLORREF track = contrast ? ::GetSysColor(COLOR_WINDOW) : skin_.track;
     const COLORREF trackEdge = contrast ? ::GetSysColor(COLOR_WINDOW) : skin_.trackEdge;
@@ -177,41 +167,9 @@ long XpProgressBar::AccState(long) const {
 }
 
 LRESULT XpProgressBar::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-    case WM_ERASEBKGND:
-        return 1;
-    case WM_PAINT: {
-        PAINTSTRUCT paint{};
-        HDC dc = ::BeginPaint(hwnd(), &paint);
-        RECT client{};
-        ::GetClientRect(hwnd(), &client);
-        Paint(dc, client);
-        ::EndPaint(hwnd(), &paint);
-        return 0;
-    }
-    case WM_PRINTCLIENT: {
-        RECT client{};
-        ::GetClientRect(hwnd(), &client);
-        Paint(reinterpret_cast<HDC>(wParam), client);
-        return 0;
-    }
-    case WM_SIZE:
+    if (message == WM_SIZE) // the fill is a share of the length
         ::InvalidateRect(hwnd(), nullptr, FALSE);
-        return 0;
-    case WM_SYSCOLORCHANGE:
-    case kDpiChangedAfterParent:
-        ::InvalidateRect(hwnd(), nullptr, FALSE);
-        return 0;
-    case WM_GETOBJECT: {
-        LRESULT result = 0;
-        if (AnswerGetObject(*this, *this, wParam, lParam, result))
-            return result;
-        break;
-    }
-    default:
-        break;
-    }
-    return Default(message, wParam, lParam);
+    return DrawnControl::OnMessage(message, wParam, lParam);
 }
 
 } // namespace tessaly

@@ -3,9 +3,8 @@
 // refused with a message box and changes nothing.
 #pragma once
 
-#include "controls/accessible.h"
+#include "controls/drawn_control.h"
 #include "controls/xp_progress_bar_logic.h"
-#include "win32/window.h"
 
 #include <windows.h>
 
@@ -14,7 +13,7 @@
 
 namespace tessaly {
 
-class XpProgressBar final : public Window, public AccessibleSource {
+class XpProgressBar final : public DrawnControl {
 public:
     // `vertical`: fills from the bottom up.
     bool Create(HWND parent, int id, const PropertyBag& design, bool vertical = false);
@@ -31,7 +30,6 @@ public:
     // What screen readers call the bar.
     void SetAccessibleName(std::wstring name) { name_ = std::move(name); }
 
-    std::function<void(const wchar_t* key)> PropertyChanged;
     // How a refusal is shown; a box titled "Error" unless replaced (tests). At most one box is
     // open at a time: a refusal while one is open is not shown again.
     std::function<void(HWND owner, const wchar_t* text)> ShowRefusal;
@@ -47,11 +45,11 @@ protected:
 
 private:
     bool Refused(ProgressRefusal refusal);
-    void Changed(const wchar_t* key);
     // The part of the client area between two fill lengths, to repaint only what changed.
     RECT Strip(int from, int to) const;
+    int Frame() const;
     int Length() const;
-    void Paint(HDC dc, const RECT& client);
+    void Paint(HDC dc, bool onScreen) override;
 
     ProgressProperties p_;
     ProgressSkin skin_ = *SkinFor(0);

@@ -356,12 +356,53 @@ std::wstring LookupBaseUrl(const std::optional<std::wstring>& setting) {
     return base;
 }
 
+std::wstring CutMiddle(std::wstring text, size_t excess) {
+    if (excess == 0)
+        return text;
+    const auto isHigh = [&](size_t i) { return text[i] >= 0xD800 && text[i] <= 0xDBFF; };
+    const auto isLow = [&](size_t i) { return text[i] >= 0xDC00 && text[i] <= 0xDFFF; };
+    const auto encoded = [&](size_t from, size_t to) {
+        return PercentEncode(std::wstring_view(text).substr(from, to - from)).size();
+    };
+    const std::wstring mark = L"\u2026";
+    const size_t total = encoded(0, text.size()), markSize = PercentEncode(mark).size();
+    const size_t budget = total > excess + markSize ? total - excess - markSize : 0;
+    // Two thirds for the end, which names the file, one for the start (drive, first folders).
+    const size_t tailBudget = budget * 2 / 3, headBudget = budget - tailBudget;
+    size_t head = 0;
+    for (size_t used = 0; head < text.size();) {
+        const size_t next =
+            head + (isHigh(head) && head + 1 < text.size() && isLow(head + 1) ? 2 : 1);
+        used += encoded(head, next);
+        if (used > headBudget)
+            break;
+        head = next;
+    }
+    size_t tail = text.size();
+    for (size_t used = 0; tail > head;) {
+        const size_t previous =
+            tail - (tail - 1 > head && isLow(tail - 1) && isHigh(tail - 2) ? 2 : 1);
+        used += encoded(previous, tail);
+        if (used > tailBudget)
+            break;
+        tail = previous;
+    }
+    return text.substr(0, head) + mark + text.substr(tail);
+}
+
 std::wstring ProcessLookupAddress(std::wstring_view base, const LookupFile& file) {
-    const FileFields f = CleanFields({file.company, file.product, file.version, file.path});
-    return std::wstring(base) + L"info.asp?fname=" + PercentEncode(file.name) + L"&sz=" +
-           PercentEncode(file.size) + L"&faname=" + PercentEncode(f.company) + L"&fdesc=" +
-           PercentEncode(f.product) + L"&ver=" + PercentEncode(f.version) + L"&md=" +
-           PercentEncode(file.digest) + L"&pth=" + PercentEncode(f.path);
+    FileFields f = CleanFields({file.company, file.product, file.version, file.path});
+    const auto address = [&] {
+        return std::wstring(base) + L"info.asp?fname=" + PercentEncode(file.name) + L"&sz=" +
+               PercentEncode(file.size) + L"&faname=" + PercentEncode(f.company) + L"&fdesc=" +
+               PercentEncode(f.product) + L"&ver=" + PercentEncode(f.version) + L"&md=" +
+               PercentEncode(file.digest) + L"&pth=" + PercentEncode(f.path);
+    };
+    const std::wstring whole = address();
+    if (whole.size() <= kMaxOpenAddress)
+        return whole;
+    f.path = CutMiddle(std::move(f.path), whole.size() - kMaxOpenAddress);
+    return address();
 }
 
 std::wstring StartupLookupAddress(std::wstring_view base, const LookupFile& file) {
@@ -411,6 +452,8 @@ std::wstring CountryAddress(std::wstring_view base, std::wstring_view country) {
 }
 
 bool IsOpenableAddress(std::wstring_view address) {
+    if (address.size() > kMaxOpenAddress)
+        return false;
     if (StartsWithNoCase(address, L"mailto:"))
         return address.size() > 7 && !HasUnsafeCharacter(address);
     if (!IsWebAddress(address))

@@ -25,6 +25,15 @@ FileFields CleanFields(FileFields fields);
 // UTF-8, every byte but A-Z a-z 0-9 - . _ ~ written %XX with upper-case hex.
 std::wstring PercentEncode(std::wstring_view value);
 
+// `text` with characters from its middle replaced by "…" so that its encoded form is at least
+// `excess` bytes shorter (only "…" when that is all it can be). More of the end, where a path
+// names its file, is kept than of the start; surrogate pairs stay whole.
+std::wstring CutMiddle(std::wstring text, size_t excess);
+
+// The longest address handed to the shell. Windows takes 2,083 characters; Wine's
+// ShellExecute overflows a buffer of its own from about 975 and ends the program.
+inline constexpr size_t kMaxOpenAddress = 960;
+
 // The lookup server every address is built on: the `server` setting when it is an absolute
 // http or https address (a final "/" added when missing), the built-in one otherwise.
 inline constexpr const wchar_t* kDefaultLookupServer = L"http://127.0.0.1:47311/";
@@ -34,7 +43,8 @@ std::wstring LookupBaseUrl(const std::optional<std::wstring>& setting);
 struct LookupFile {
     std::wstring name, size, company, product, version, digest, path;
 };
-// info.asp for a process: the fields cleaned, then every value encoded.
+// info.asp for a process: the fields cleaned, then every value encoded; the middle of a path
+// too long for the shell is cut.
 std::wstring ProcessLookupAddress(std::wstring_view base, const LookupFile& file);
 // info.asp for a startup entry: no cleaning, no digest, no path, and "&s=2".
 std::wstring StartupLookupAddress(std::wstring_view base, const LookupFile& file);
@@ -50,7 +60,7 @@ extern const std::array<const wchar_t*, 243> kCountries;
 std::wstring CountryAddress(std::wstring_view base, std::wstring_view country);
 
 // Only web and mail addresses are handed to the shell: a file path or another scheme would
-// start a program.
+// start a program. Nor one longer than the shell takes.
 bool IsOpenableAddress(std::wstring_view address);
 
 } // namespace tessaly

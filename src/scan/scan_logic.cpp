@@ -112,15 +112,7 @@ size_t BatchCount(size_t files) {
 
 namespace {
 
-// The bytes one character takes once encoded; half of a surrogate pair counts half its four.
-size_t EncodedSize(wchar_t c) {
-    if (c >= 0xD800 && c <= 0xDFFF)
-        return 6;
-    return PercentEncode(std::wstring_view(&c, 1)).size();
-}
-
-// Replaces characters in the middle of the record's path (its sixth field) with "…" until
-// `excess` encoded bytes are gone, or as many as the path has.
+// The record with the middle of its path (its sixth field) cut by `excess` encoded bytes.
 std::wstring ShortenPath(std::wstring record, size_t excess) {
     size_t begin = 0;
     for (int field = 0; field < 5; ++field) {
@@ -130,20 +122,8 @@ std::wstring ShortenPath(std::wstring record, size_t excess) {
         begin = separator + 1;
     }
     const size_t end = std::min(record.find(L'<', begin), record.size());
-    // Keep the end of the path, where the file's name is.
-    size_t cutEnd = end - std::min<size_t>((end - begin) / 2, 120);
-    if (cutEnd > begin && cutEnd < end && record[cutEnd] >= 0xDC00 && record[cutEnd] <= 0xDFFF)
-        ++cutEnd;
-    const std::wstring mark = L"\u2026";
-    const size_t needed = excess + PercentEncode(mark).size();
-    size_t cutStart = cutEnd, removed = 0;
-    while (cutStart > begin && removed < needed)
-        removed += EncodedSize(record[--cutStart]);
-    if (cutStart > begin && record[cutStart] >= 0xDC00 && record[cutStart] <= 0xDFFF)
-        --cutStart;
-    if (cutStart == cutEnd)
-        return record;
-    return record.replace(cutStart, cutEnd - cutStart, mark);
+    return record.substr(0, begin) + CutMiddle(record.substr(begin, end - begin), excess) +
+           record.substr(end);
 }
 
 } // namespace

@@ -431,6 +431,23 @@ TEST_F(LinkTest, DataCaptionsAndAutoSizeAndAccessibility) {
     EXPECT_TRUE(events_.empty());
 }
 
+TEST_F(LinkTest, ALineDrawnAsItStandsLooksAsTheLaidOutOne) {
+    // A plain line that fits is put down in one call; a caption with mnemonics goes through
+    // the full text layout. "a&b" shown both ways must be the same picture.
+    for (int16_t alignment : {0, 1, 2})
+        for (int16_t border : {0, 1}) {
+            link_.SetAlignment(alignment);
+            link_.SetBorderStyle(border);
+            link_.SetUseMnemonic(false);
+            link_.SetCaption(L"Terminate a&b.exe Process");
+            const Picture direct = Capture(link_.hwnd());
+            link_.SetUseMnemonic(true);
+            link_.SetCaption(L"Terminate a&&b.exe Process");
+            EXPECT_EQ(Capture(link_.hwnd()), direct)
+                << "alignment " << alignment << ", border " << border;
+        }
+}
+
 TEST_F(LinkTest, TheRealPointerTurnsItRedAndBack) {
     ::SetForegroundWindow(host_);
     const RECT text = link_.LinkBox();

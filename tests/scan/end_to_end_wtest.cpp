@@ -7,6 +7,7 @@
 //   TESSALY_TEST_OPENED   the file it appends each address to (a Linux path)
 //   TESSALY_TEST_DANGEROUS  the digest the server's verdict table marks dangerous (sleeper.exe's)
 #include "scan/http_fetch.h"
+#include "scan/lookup_text.h"
 #include "scan/scan_resource.h"
 #include "shell/varnok_driver.h"
 #include "support/sleeper_process.h"
@@ -216,8 +217,7 @@ TEST_F(SecurityCheckEndToEnd, ChecksEveryRunningFileOnceAndOpensTheReport) {
         folder += L"\\" + std::wstring(72, c);
     std::error_code error;
     std::filesystem::create_directories(folder, error);
-    // One more with a short path for the process lookup: Wine's ShellExecute copies an address
-    // into a buffer of its own that longer ones overflow.
+    // And one with a short path, whose lookup address carries its path whole.
     const std::wstring lookupPath = scratch.path + L"\\lookup.exe";
     ASSERT_TRUE(::CopyFileW(test::SleeperSource().c_str(), lookupPath.c_str(), FALSE));
     test::SleeperProcess lookupSleeper = test::SleeperProcess::Start(lookupPath);
@@ -237,28 +237,46 @@ TEST_F(SecurityCheckEndToEnd, ChecksEveryRunningFileOnceAndOpensTheReport) {
     ASSERT_TRUE(main);
     const DWORD pid = varnok.Id();
 
-    // "Read more about" one of them opens its page with the fields of its own row.
+    // "Read more about" a program opens its page with the fields of its own row.
     const HWND list = ::GetDlgItem(main, IDC_LSTPROCESSES);
-    int row = -1;
-    WaitUntil(
-        [&] {
-            const auto cells = ListCells(list, 3);
-            for (size_t i = 0; i < cells.size(); ++i)
-                if (_wtoi(cells[i][2].c_str()) == static_cast<int>(lookupSleeper.id()))
-                    row = static_cast<int>(i);
-            return row >= 0;
-        },
-        10s);
-    ASSERT_GE(row, 0);
-    ASSERT_TRUE(SelectListRow(list, row));
-    Click(main, IDM_AA_READ_MORE);
-    const std::string page = opened.Next();
+    const auto lookUp = [&](DWORD processId) {
+        int row = -1;
+        WaitUntil(
+            [&] {
+                const auto cells = ListCells(list, 3);
+                for (size_t i = 0; i < cells.size(); ++i)
+                    if (_wtoi(cells[i][2].c_str()) == static_cast<int>(processId))
+                        row = static_cast<int>(i);
+                return row >= 0;
+            },
+            10s);
+        if (row < 0 || !SelectListRow(list, row))
+            return std::string();
+        Click(main, IDM_AA_READ_MORE);
+        return opened.Next();
+    };
+    const std::string page = lookUp(lookupSleeper.id());
     EXPECT_EQ(page.rfind(test::Narrow(server) + "info.asp?fname=", 0), 0u) << page;
     std::map<std::string, std::string> fields = QueryValues(page);
     EXPECT_EQ(fields["fname"], "lookup.exe");
     EXPECT_EQ(fields["sz"], std::to_string(std::filesystem::file_size(lookupPath)));
     EXPECT_EQ(fields["md"], dangerous);
     EXPECT_EQ(LowerAscii(fields["pth"]), LowerAscii(test::Narrow(lookupPath)));
+    // One with a long path: its address is kept within what the shell takes (Wine's would end
+    // varnok) by cutting the middle of the path; name, size and digest arrive whole.
+    const std::wstring& longPath = sleeperPaths[4]; // sleepers[3]'s: the first path is lookup.exe's
+    const std::string longPage = lookUp(sleepers[3].id());
+    EXPECT_LE(longPage.size(), kMaxOpenAddress);
+    fields = QueryValues(longPage);
+    const std::string name = test::Narrow(longPath.substr(longPath.rfind(L'\\') + 1));
+    EXPECT_EQ(fields["fname"], name);
+    EXPECT_EQ(fields["sz"], std::to_string(std::filesystem::file_size(longPath)));
+    EXPECT_EQ(fields["md"], dangerous);
+    const std::string& path = fields["pth"];
+    EXPECT_TRUE(path.ends_with("\\" + name)) << path;
+    EXPECT_NE(path.find("\xE2\x80\xA6"), std::string::npos) << path; // "…"
+    EXPECT_EQ(LowerAscii(path.substr(0, scratch.path.size())),
+              LowerAscii(test::Narrow(scratch.path)));
 
     Click(main, IDC_BTN_CHECK_ALL_ONLINE);
     const HWND scan = WaitForOwned(pid, kDialogClass, L"Security Scan");

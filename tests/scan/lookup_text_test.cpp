@@ -90,6 +90,42 @@ TEST(Addresses, AreTheBaseWithTheirPathAndEncodedValues) {
     EXPECT_TRUE(IsOpenableAddress(SupportMailAddress()));
 }
 
+TEST(Addresses, ProcessLookupCutsTheMiddleOfAPathTooLongForTheShell) {
+    const std::wstring base = L"http://127.0.0.1:47311/";
+    const std::wstring digest = L"D41D8CD98F00B204E9800998ECF8427E";
+    struct Case {
+        std::wstring folder;
+        bool cut;
+    };
+    const Case cases[] = {
+        {L"c:\\program files\\app", false},
+        {L"c:\\" + std::wstring(50, L'\u6587'), false}, // 450 bytes encoded
+        {L"c:\\" + std::wstring(230, L'\u6587'), true}, // 2 KB
+        {L"c:\\" + std::wstring(20000, L'x'), true},
+        {L"c:\\" + std::wstring(300, L'\U0001F600'), true}, // surrogate pairs
+    };
+    for (const Case& c : cases) {
+        const std::wstring path = c.folder + L"\\tool.exe";
+        const std::wstring address = ProcessLookupAddress(
+            base, {L"tool.exe", L"42", L"Acme", L"Tool", L"1.0", digest, path});
+        EXPECT_TRUE(IsOpenableAddress(address)) << address.size();
+        const std::wstring encodedPath = PercentEncode(path);
+        EXPECT_EQ(address.find(L"%E2%80%A6") != std::wstring::npos, c.cut) << address.size();
+        if (!c.cut) {
+            EXPECT_TRUE(address.ends_with(L"&pth=" + encodedPath));
+            continue;
+        }
+        EXPECT_GT(address.size(), kMaxOpenAddress - 30);
+        EXPECT_TRUE(address.starts_with(base +
+                                        L"info.asp?fname=tool.exe&sz=42&faname=Acme&fdesc="
+                                        L"Tool&ver=1.0&md=" +
+                                        digest + L"&pth=c%3A%5C"));
+        EXPECT_TRUE(address.ends_with(encodedPath.substr(encodedPath.size() - 60)));
+        EXPECT_EQ(address.find(L"%EF%BF%BD"), std::wstring::npos); // no half of a pair
+    }
+    EXPECT_FALSE(IsOpenableAddress(base + std::wstring(kMaxOpenAddress, L'x')));
+}
+
 TEST(CountryAddress, KeepsPunctuationAndEncodesWhatWouldBreakTheAddress) {
     ASSERT_EQ(kCountries.size(), 243u);
     EXPECT_EQ(std::wstring(kCountries.front()), L"Afghanistan");
