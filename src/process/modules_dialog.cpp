@@ -56,14 +56,7 @@ bool ModulesDialog::Show(HWND owner, DWORD pid, std::wstring name, std::wstring 
     pid_ = pid;
     name_ = std::move(name);
     path_ = std::move(path);
-    if (!CreateModeless(owner, IDD_FRMMODULES, true))
-        return false;
-    if (owner_) {
-        ::EnableWindow(owner_, FALSE);
-        ownerDisabled_ = true;
-    }
-    ::ShowWindow(hwnd(), SW_SHOW);
-    return true;
+    return ShowHoldingOwner(owner, IDD_FRMMODULES);
 }
 
 void ModulesDialog::Close() {
@@ -75,12 +68,6 @@ void ModulesDialog::Close() {
 
 HWND ModulesDialog::List() const {
     return hwnd() ? ::GetDlgItem(hwnd(), IDC_LISTVIEW1) : nullptr;
-}
-
-void ModulesDialog::GiveOwnerBack() {
-    if (ownerDisabled_ && ::IsWindow(owner_))
-        ::EnableWindow(owner_, TRUE);
-    ownerDisabled_ = false;
 }
 
 void ModulesDialog::OnInit() {

@@ -42,10 +42,8 @@ private:
     void FillList();
     void CentreOnOwnerMonitor();
     void Layout();
-    void GiveOwnerBack();
 
     HWND owner_ = nullptr;
-    bool ownerDisabled_ = false;
     DWORD pid_ = 0;
     std::wstring name_;
     std::wstring path_;

@@ -28,16 +28,8 @@ ScanWindow::~ScanWindow() {
 bool ScanWindow::Show(HWND owner) {
     if (hwnd())
         return true;
-    owner_ = owner;
     // One dialog holding the owner at a time: another one open is brought forward instead.
-    if (!CreateModeless(owner, IDD_FORM6, true))
-        return false;
-    if (owner_) {
-        ::EnableWindow(owner_, FALSE);
-        ownerDisabled_ = true;
-    }
-    ::ShowWindow(hwnd(), SW_SHOW);
-    return true;
+    return ShowHoldingOwner(owner, IDD_FORM6);
 }
 
 void ScanWindow::Close() {
@@ -49,12 +41,6 @@ void ScanWindow::Close() {
         return;
     GiveOwnerBack();
     ::DestroyWindow(hwnd());
-}
-
-void ScanWindow::GiveOwnerBack() {
-    if (ownerDisabled_ && ::IsWindow(owner_))
-        ::EnableWindow(owner_, TRUE);
-    ownerDisabled_ = false;
 }
 
 void ScanWindow::OnInit() {

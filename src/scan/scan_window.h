@@ -50,11 +50,8 @@ private:
     // What a click on a shown link does, for its command ID.
     void ClickLink(FreeLink& link);
     void CentreOnScreen();
-    void GiveOwnerBack();
 
     const SettingsStore& settings_;
-    HWND owner_ = nullptr;
-    bool ownerDisabled_ = false;
     ScanState state_ = ScanState::Idle;
     std::unique_ptr<ScanRun> run_;
     FreeLink FreeLink1;          // the privacy page

@@ -28,17 +28,7 @@ std::wstring LinkMarkup(const std::wstring& text) {
 
 bool AboutBox::Show(HWND owner) {
     // Another dialog holding the owner comes first; it is brought forward instead.
-    if (BringOwnerDialogToFront(owner))
-        return false;
-    owner_ = owner;
-    ::EnableWindow(owner, FALSE);
-    if (!CreateModeless(owner, IDD_FORM4, true)) {
-        ::EnableWindow(owner, TRUE);
-        owner_ = nullptr;
-        return false;
-    }
-    ::ShowWindow(hwnd(), SW_SHOW);
-    return true;
+    return ShowHoldingOwner(owner, IDD_FORM4);
 }
 
 void AboutBox::OnInit() {
@@ -46,7 +36,8 @@ void AboutBox::OnInit() {
     RECT box{};
     ::GetWindowRect(hwnd(), &box);
     MONITORINFO monitor{sizeof monitor};
-    ::GetMonitorInfoW(::MonitorFromWindow(owner_, MONITOR_DEFAULTTOPRIMARY), &monitor);
+    ::GetMonitorInfoW(::MonitorFromWindow(::GetWindow(hwnd(), GW_OWNER), MONITOR_DEFAULTTOPRIMARY),
+                      &monitor);
     const RECT& screen = monitor.rcMonitor;
     const int width = box.right - box.left, height = box.bottom - box.top;
     ::SetWindowPos(hwnd(), nullptr, screen.left + (screen.right - screen.left - width) / 2,
@@ -99,9 +90,7 @@ void AboutBox::DrawPicture(const DRAWITEMSTRUCT& item) {
 
 void AboutBox::Close() {
     // The owner is enabled before the box goes, so activation returns to it.
-    if (owner_)
-        ::EnableWindow(owner_, TRUE);
-    owner_ = nullptr;
+    GiveOwnerBack();
     if (hwnd())
         End(IDCANCEL);
 }
@@ -136,12 +125,6 @@ INT_PTR AboutBox::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CLOSE:
         Close();
         return TRUE;
-    case WM_DESTROY:
-        // However the box goes, the owner is usable again.
-        if (owner_)
-            ::EnableWindow(owner_, TRUE);
-        owner_ = nullptr;
-        return FALSE;
     default:
         return Dialog::OnMessage(message, wParam, lParam);
     }

@@ -36,7 +36,6 @@ private:
     void DrawPicture(const DRAWITEMSTRUCT& item);
 
     Links links_;
-    HWND owner_ = nullptr;
     UniqueFont titleFont_;
 };
 

@@ -114,6 +114,23 @@ void Dialog::ReleaseOwner() {
     heldOwner_ = nullptr;
 }
 
+bool Dialog::ShowHoldingOwner(HWND owner, int templateId) {
+    if (!CreateModeless(owner, templateId, true))
+        return false;
+    if (owner) {
+        ::EnableWindow(owner, FALSE);
+        disabledOwner_ = owner;
+    }
+    ::ShowWindow(hwnd_, SW_SHOW);
+    return true;
+}
+
+void Dialog::GiveOwnerBack() {
+    if (disabledOwner_ && ::IsWindow(disabledOwner_))
+        ::EnableWindow(disabledOwner_, TRUE);
+    disabledOwner_ = nullptr;
+}
+
 void Dialog::End(INT_PTR result) {
     if (modal_)
         ::EndDialog(hwnd_, result);
@@ -164,8 +181,10 @@ INT_PTR CALLBACK Dialog::StaticProc(HWND hwnd, UINT message, WPARAM wParam,
     } catch (...) {
         result = FALSE;
     }
-    if (message == WM_DESTROY)
+    if (message == WM_DESTROY) {
         self->ReleaseOwner();
+        self->GiveOwnerBack(); // however the dialog goes, the owner is usable again
+    }
     if (message == WM_NCDESTROY) {
         ::SetWindowLongPtrW(hwnd, DWLP_USER, 0);
         self->hwnd_ = nullptr;

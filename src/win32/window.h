@@ -73,6 +73,16 @@ protected:
     // A modeless dialog that stays open (hidden) but no longer holds its owner gives the owner
     // back to the one-at-a-time rule.
     void ReleaseOwner();
+    // A modeless dialog that holds its owner as a modal one would: made (see CreateModeless),
+    // the owner disabled while it is open, then shown. False when it was not made.
+    bool ShowHoldingOwner(HWND owner, int templateId);
+    // Enables the owner ShowHoldingOwner disabled; done anyway when the dialog goes, but a
+    // dialog closing calls it first so activation returns to the owner.
+    void GiveOwnerBack();
+    HWND HeldOwner() const { return disabledOwner_; }
+
+private:
+    HWND disabledOwner_ = nullptr;
 };
 
 // Puts `control` where the template's item `id` stands (same place, size, visibility, tab
