@@ -8,7 +8,7 @@
 # given length (one machine's background load moves a single span by a third either way), and
 # the median ratio to the floor is printed; then the peak working set after 10 s and at the
 # end. Wine runs each Windows process as a Linux process, so the figures come from /proc.
-# Usage: bench/idle.sh [span seconds, default 60]
+# Usage: [IDLE_STARTUP_MONITOR=1] bench/idle.sh [span seconds, default 60]
 set -euo pipefail
 . "$(dirname "$0")/../scripts/lib.sh"
 span=${1:-60}
@@ -22,6 +22,12 @@ fi
 start_xvfb
 make_prefix "$TESSALY_ROOT/build/bench-wineprefix"
 trap 'stop_prefix; stop_xvfb' EXIT
+# IDLE_STARTUP_MONITOR=1: varnok runs with the startup monitor on (its Run-key watch and the
+# refresh timer's check).
+if [ "${IDLE_STARTUP_MONITOR:-0}" = 1 ]; then
+    "$WINE64" reg add 'HKCU\software\orvix\tessaly\option\free' /v 'startup monitor' \
+        /t REG_SZ /d 1 /f >/dev/null 2>&1
+fi
 
 "$WINE64" "$bin/varnok.exe" &
 "$WINE64" "$bin/varnok.exe" s &

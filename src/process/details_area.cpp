@@ -11,14 +11,10 @@
 namespace tessaly {
 
 namespace {
-// The links' saved design: blue on the window's background, red under the pointer, and
-// captions holding file names shown as they are ("&" is no mnemonic there).
+// The links' saved design: the program's web links, on the window's background.
 PropertyBag LinkDesign() {
-    PropertyBag design{{L"Caption", std::wstring()},
-                       {L"UseMnemonic", false},
-                       {L"FontActive", FontSpec{.underline = true}}};
+    PropertyBag design = WebLinkDesign(L"");
     design.WriteColour(L"BackColor", SystemColour(COLOR_WINDOW), 0);
-    design.WriteColour(L"ForeColor", 0xCC3300, 0); // BGR
     return design;
 }
 

@@ -348,7 +348,8 @@ void MainWindow::Layout() {
     Label8.Move(hwnd(), {left, s(40), right - (counted ? s(240) : 0), s(74)});
     processCaption_ = {right - s(230), s(40), right - s(60), s(58)};
     ::MoveWindow(lblProcessNo, right - s(56), s(40), s(56), s(18), TRUE);
-    ::MoveWindow(Label4, right - s(240), s(16), s(240), s(20), TRUE);
+    // Under the count, above the list: the title line holds the online check.
+    ::MoveWindow(Label4, right - s(240), s(58), s(240), s(18), TRUE);
     const int dpi = static_cast<int>(WindowDpi(hwnd()));
     const RECT panel{left, s(78), right, client.bottom - margin};
     // The lists stand above the details area they share.

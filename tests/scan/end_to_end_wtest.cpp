@@ -278,6 +278,43 @@ TEST_F(SecurityCheckEndToEnd, ChecksEveryRunningFileOnceAndOpensTheReport) {
     EXPECT_EQ(LowerAscii(path.substr(0, scratch.path.size())),
               LowerAscii(test::Narrow(scratch.path)));
 
+    // The link under the list is the same lookup, of the row selected last.
+    Click(main, IDC_FREELINK1);
+    EXPECT_EQ(opened.Next(), longPage);
+    // The home page is the lookup server's.
+    Click(main, IDM_A3_HOME_PAGE);
+    EXPECT_EQ(opened.Next(), test::Narrow(server));
+
+    // A startup entry's lookup (b1) carries its name and size, no digest and no path.
+    const UserValue entry(L"Software\\Microsoft\\Windows\\CurrentVersion\\Run",
+                          L"Tessaly lookup entry", L"\"" + lookupPath + L"\" /x");
+    ASSERT_TRUE(entry.Written());
+    Click(main, IDC_BTN_STARTUP_MONITOR);
+    HWND startupList = nullptr; // made when first shown
+    int entryRow = -1;
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            if (!StartupListShown(main))
+                return false;
+            startupList = ::GetDlgItem(main, IDC_STARTUPLIST);
+            const auto cells = ListCells(startupList, 1);
+            for (size_t i = 0; i < cells.size(); ++i)
+                if (cells[i][0] == L"Tessaly lookup entry")
+                    entryRow = static_cast<int>(i);
+            return entryRow >= 0;
+        },
+        20s));
+    ASSERT_TRUE(SelectListRow(startupList, entryRow));
+    Click(main, IDM_B1_READ_MORE);
+    const std::string startupPage = opened.Next();
+    EXPECT_EQ(startupPage.rfind(test::Narrow(server) + "info.asp?fname=lookup.exe&", 0), 0u)
+        << startupPage;
+    fields = QueryValues(startupPage);
+    EXPECT_EQ(fields["sz"], std::to_string(std::filesystem::file_size(lookupPath)));
+    EXPECT_EQ(fields["s"], "2");
+    EXPECT_EQ(fields.count("md") + fields.count("pth"), 0u);
+    Click(main, IDC_BTN_PROCESS_MONITOR);
+
     Click(main, IDC_BTN_CHECK_ALL_ONLINE);
     const HWND scan = WaitForOwned(pid, kDialogClass, L"Security Scan");
     ASSERT_TRUE(scan);

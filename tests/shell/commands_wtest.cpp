@@ -51,19 +51,6 @@ std::string VisibleWindows(DWORD processId) {
     return test::Narrow(found.second);
 }
 
-// MAKELRESULT(rows of the startup list, rows marked new).
-DWORD_PTR StartupCounts(HWND window) {
-    DWORD_PTR counts = 0;
-    ::SendMessageTimeoutW(window, kQueryStartupList, 0, 0, SMTO_ABORTIFHUNG, 5000, &counts);
-    return counts;
-}
-
-bool StartupListShown(HWND window) {
-    DWORD_PTR shown = 0;
-    ::SendMessageTimeoutW(window, kQueryStartupList, 1, 0, SMTO_ABORTIFHUNG, 5000, &shown);
-    return shown != 0;
-}
-
 bool InventoryRunning(HWND window) {
     DWORD_PTR result = 0;
     ::SendMessageTimeoutW(window, kQueryInventory, 0, 0, SMTO_ABORTIFHUNG, 5000, &result);

@@ -185,6 +185,19 @@ inline void Click(HWND dialog, int id) {
     ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0);
 }
 
+// MAKELRESULT(rows of the startup list, rows marked new).
+inline DWORD_PTR StartupCounts(HWND window) {
+    DWORD_PTR counts = 0;
+    ::SendMessageTimeoutW(window, kQueryStartupList, 0, 0, SMTO_ABORTIFHUNG, 5000, &counts);
+    return counts;
+}
+
+inline bool StartupListShown(HWND window) {
+    DWORD_PTR shown = 0;
+    ::SendMessageTimeoutW(window, kQueryStartupList, 1, 0, SMTO_ABORTIFHUNG, 5000, &shown);
+    return shown != 0;
+}
+
 // The cell texts of another process's list view, row by row. The list view writes into memory
 // of its own process, so the item record and the text buffer are placed there.
 inline std::vector<std::vector<std::wstring>> ListCells(HWND list, int columns) {
