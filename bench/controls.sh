@@ -3,14 +3,15 @@
 # control it stands in for, at 96 and at 192 DPI (bench/controls_bench.cpp). Then varnok's CPU
 # time over a span with the pointer resting on each of our controls and on a common control
 # beside it, against resting on the same window's background: hover must not keep the program
-# busy. With several rounds, the medians.
+# busy. With several rounds, the medians. CONTROLS_BENCH_SHOTS=folder saves a screenshot at
+# each place (to check the places after the windows' layout changed).
 # Usage: bench/controls.sh [span seconds, default 30] [rounds, default 1]
 set -euo pipefail
 . "$(dirname "$0")/../scripts/lib.sh"
 span=${1:-30}
 rounds=${2:-1}
 ensure_packages
-build_windows varnok pelmora controls_bench >/dev/null
+build_windows varnok pelmora controls_bench window_command >/dev/null
 bin=$TESSALY_ROOT/build/windows
 start_xvfb
 make_prefix "$TESSALY_ROOT/build/bench-wineprefix"
@@ -30,18 +31,20 @@ else
     cpu_ms() { awk -v hz="$(getconf CLK_TCK)" '{printf "%.3f", ($14 + $15) * 1000 / hz}' "/proc/$1/stat"; }
 fi
 # Places, in 96 DPI coordinates of the X window (Wine draws its 21-pixel caption inside it).
-# The main window: blank background, the "Main Window" button of the column, and the details
-# area's terminate link (a SysLink: the common control's hover, for comparison). The security
-# scan window: blank background, its "Close" push button and its privacy link (a FreeLink).
-declare -A at=([background]="700 560" [button]="78 209" [SysLink]="600 523"
-    [scan-background]="350 95" [push-button]="250 148" [FreeLink]="60 200")
-scan_button="78 295"
+# The main window: blank background, the column's first button ("Process") and the details
+# area's terminate link. The security scan window: blank background, its "Close" push button
+# (a common control with a hover look, for comparison) and its privacy link.
+declare -A at=([background]="700 560" [button]="78 65" [details-link]="600 523"
+    [scan-background]="350 95" [push-button]="250 148" [scan-link]="60 200")
+open_scan() { "$WINE64" "$bin/window_command.exe" Tessaly 1060; } # its column button's command
 declare -A used
 rest() { # place window
     local x y a b
     read -r x y <<<"${at[$1]}"
     xdotool mousemove --window "$2" "$x" "$y"
     sleep 1
+    # The places follow the windows' layout: look at them when it changes.
+    [ -n "${CONTROLS_BENCH_SHOTS:-}" ] && import -window root "$CONTROLS_BENCH_SHOTS/$1.png"
     a=$(cpu_ms "$pid")
     sleep "$span"
     b=$(cpu_ms "$pid")
@@ -49,12 +52,11 @@ rest() { # place window
     echo "  pointer on the $1: $(awk -v a="$a" -v b="$b" 'BEGIN {printf "%.3f", (b - a) / 1000}') CPU s over $span s"
 }
 for round in $(seq "$rounds"); do
-    for place in background button SysLink; do rest "$place" "$window"; done
-    read -r x y <<<"$scan_button"
-    xdotool mousemove --window "$window" "$x" "$y" click 1
+    for place in background button details-link; do rest "$place" "$window"; done
+    open_scan
     scan=$(wait_for_window "Security Scan" 30)
     sleep 2
-    for place in scan-background push-button FreeLink; do rest "$place" "$scan"; done
+    for place in scan-background push-button scan-link; do rest "$place" "$scan"; done
     read -r x y <<<"${at[push-button]}"
     xdotool mousemove --window "$scan" "$x" "$y" click 1 # closes it
     sleep 2
@@ -69,7 +71,7 @@ ratio() {
 }
 echo "medians of $rounds round(s):"
 ratio button background
-ratio SysLink background
+ratio details-link background
 ratio push-button scan-background
-ratio FreeLink scan-background
+ratio scan-link scan-background
 kill "$pid" 2>/dev/null || true
