@@ -104,10 +104,13 @@ TEST_F(ShellTest, AltHotkeyTogglesTheWindowWithoutTheTrayIcon) {
     const RegistryValues hotkey(L"software\\orvix\\tessaly\\ramopt",
                                 {{L"1", L"1"}, {L"key", L"P"}});
     ASSERT_TRUE(hotkey.Written());
+    ASSERT_FALSE(AltHotkeyTaken('P'));
     Child varnok(kVarnok);
     const HWND window = StartVarnok(varnok);
     ASSERT_NE(window, nullptr);
     ASSERT_TRUE(WaitUntil([&] { return ::IsWindowVisible(window) != FALSE; }, kStartTimeout));
+    // The hotkey is taken once the start-up has finished, a moment after the list shows.
+    ASSERT_TRUE(WaitUntil([] { return AltHotkeyTaken('P'); }, kStartTimeout));
 
     PressAltWith('P');
     ASSERT_TRUE(WaitUntil([&] { return !::IsWindowVisible(window); }, 5s))

@@ -278,6 +278,15 @@ inline void PressAltWith(WORD key) {
     ::SendInput(ARRAYSIZE(inputs), inputs, sizeof(INPUT));
 }
 
+// Whether some program holds Alt + `key` as a hotkey: the system then refuses it to us.
+inline bool AltHotkeyTaken(WORD key) {
+    constexpr int kProbeId = 0xBFFF;
+    if (!::RegisterHotKey(nullptr, kProbeId, MOD_ALT, key))
+        return true;
+    ::UnregisterHotKey(nullptr, kProbeId);
+    return false;
+}
+
 // Machine-wide REG_SZ values under a key, deleted again (with the key when the guard made
 // it) on the way out.
 class RegistryValues {
