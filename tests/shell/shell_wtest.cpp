@@ -483,8 +483,10 @@ TEST_F(ShellTest, PelmoraNewTaskRefusesExplainsAndStartsVisibly) {
     EXPECT_TRUE(
         WaitUntil([&] { return !(started = ProcessesNamed(name)).empty(); }, kStartTimeout));
     if (!started.empty()) {
+        // Its window may be made a moment before it is shown.
         const HWND child = WaitForWindow(started[0].id, L"TessalyShowChild");
-        EXPECT_TRUE(child && ::IsWindowVisible(child)) << "the program was started hidden";
+        EXPECT_TRUE(child && WaitUntil([&] { return ::IsWindowVisible(child) != FALSE; }, 5s))
+            << "the program was started hidden";
         EndProcess(started[0].id);
     }
     EXPECT_TRUE(WaitUntil([&] { return !view.Shown(); }, 5s));
