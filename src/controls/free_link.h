@@ -55,6 +55,9 @@ public:
     void SetToolTipText(const std::wstring& text);
 
     void OpenURL();
+    // What a click does: Click, then the link is opened unless the click's handler closed the
+    // window.
+    void Activate();
 
     // Events. X and Y are in pixels.
     std::function<void()> Click, DblClick;
@@ -93,8 +96,6 @@ private:
     RECT PlaceText(const RECT& area, SIZE size) const;
     void Paint(HDC dc, bool onScreen) override;
     void SetHot(bool hot);
-    // Click, then the link is opened unless the click's handler closed the window.
-    void Activate();
     bool Alive(HWND window) const;
     void RaiseMouse(const std::function<void(short&, short&, float&, float&)>& event, short button,
                     POINT at);

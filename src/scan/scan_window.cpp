@@ -141,11 +141,8 @@ void ScanWindow::Finish() {
 }
 
 void ScanWindow::ClickLink(FreeLink& link) {
-    if (!::IsWindowVisible(link.hwnd()))
-        return;
-    if (link.Click)
-        link.Click();
-    link.OpenURL();
+    if (::IsWindowVisible(link.hwnd()))
+        link.Activate();
 }
 
 void ScanWindow::OnCommand(int id, int code, HWND) {
