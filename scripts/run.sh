@@ -23,7 +23,7 @@ if port_listening 47311; then
     log "a server already listens on 127.0.0.1:47311; using it"
 else
     # The download "tessaly.exe" is the newest setup scripts/release.sh has built, if any.
-    setup=$(ls -t "$TESSALY_ROOT"/build/release/tessaly-*-setup.exe 2>/dev/null | head -n 1)
+    setup=$(ls -t "$TESSALY_ROOT"/build/release/tessaly-*-setup.exe 2>/dev/null | head -n 1 || true)
     start_lookup_server 47311 "$TESSALY_ROOT/build/lookup-data" \
         --verdicts "$TESSALY_ROOT/tools/lookup-server/sample-verdicts.csv" ${setup:+--setup "$setup"}
     [ -z "$setup" ] || log "the lookup server offers $setup as tessaly.exe"
