@@ -66,17 +66,20 @@ bool StartupSnapshot::Result::AnyNew() const {
 }
 
 StartupSnapshot::StartupSnapshot(const SettingsStore& settings, std::wstring programFolder,
-                                 std::wstring userFolder)
+                                 std::optional<std::wstring> userFolder)
     : settings_(settings), programFolder_(std::move(programFolder)),
       userFolder_(std::move(userFolder)) {}
 
 std::wstring StartupSnapshot::Folder() const {
-    if (!userFolder_.empty() && Exists(userFolder_ + kBaselineFile))
-        return userFolder_;
-    if (userFolder_.empty() || CanWriteIn(programFolder_))
+    if (!userFolder_)
+        userFolder_ = UserDataFolder();
+    const std::wstring& user = *userFolder_;
+    if (!user.empty() && Exists(user + kBaselineFile))
+        return user;
+    if (user.empty() || CanWriteIn(programFolder_))
         return programFolder_;
-    ::CreateDirectoryW(ExtendedPath(userFolder_).c_str(), nullptr);
-    return userFolder_;
+    ::CreateDirectoryW(ExtendedPath(user).c_str(), nullptr);
+    return user;
 }
 
 bool StartupSnapshot::WriteBaseline(const std::wstring& folder,

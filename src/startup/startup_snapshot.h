@@ -7,6 +7,7 @@
 #include "settings/registry.h"
 #include "win32/text_file.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -14,8 +15,10 @@ namespace tessaly {
 
 class StartupSnapshot {
 public:
+    // `userFolder` is where the files go when the program's folder cannot be written; by
+    // default this user's data folder, looked up (and made) only when first needed.
     StartupSnapshot(const SettingsStore& settings, std::wstring programFolder,
-                    std::wstring userFolder = UserDataFolder());
+                    std::optional<std::wstring> userFolder = std::nullopt);
 
     struct Result {
         bool first = false;      // no baseline yet: this check wrote it
@@ -37,7 +40,7 @@ private:
 
     const SettingsStore& settings_;
     std::wstring programFolder_;
-    std::wstring userFolder_;
+    mutable std::optional<std::wstring> userFolder_;
 };
 
 } // namespace tessaly
